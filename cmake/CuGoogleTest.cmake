@@ -1,0 +1,12 @@
+# GoogleTest: Debian's packaged build natively, its sources (/usr/src/googletest) when cross-compiling.
+if(CMAKE_CROSSCOMPILING)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  add_library(cu_gtest_main INTERFACE)
+  target_link_libraries(cu_gtest_main INTERFACE gmock gtest_main)
+else()
+  find_package(GTest REQUIRED)
+  add_library(cu_gtest_main INTERFACE)
+  target_link_libraries(cu_gtest_main INTERFACE GTest::gmock GTest::gtest_main)
+endif()

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs the build tools a fresh Debian/Ubuntu machine lacks (only when run as root; otherwise it
+# names what is missing and leaves it to you).
+set -euo pipefail
+
+packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
+          libbenchmark-dev libsimpleini-dev libinih-dev mingw-w64 g++-mingw-w64-x86-64-posix
+          wine wine64 xvfb xauth)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "missing packages: ${missing[*]} (run as root, or install them with apt-get)" >&2
+  exit 1
+fi
+echo "installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq "${missing[@]}" >/dev/null

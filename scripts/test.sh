@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# Every test of the project: installs missing tools (as root), builds the native, asan, tsan and
+# windows configurations and runs their suites (the Windows ones under Wine), then runs each fuzz
+# target for FUZZ_SECONDS (default 60). Ends with one line "N passed, N failed".
+#
+#   scripts/test.sh              everything
+#   SUITES="native asan" scripts/test.sh   a subset (native asan tsan windows fuzz)
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+FUZZ_SECONDS=${FUZZ_SECONDS:-60}
+SUITES=${SUITES:-native asan tsan windows fuzz}
+jobs=$(nproc 2>/dev/null || echo 2)
+
+scripts/install-tools.sh || exit 1
+
+passed=0
+failed=0
+failures=()
+
+note() { printf '\n=== %s ===\n' "$*"; }
+
+# Adds the counts of a ctest run (from its summary line) to the totals.
+count_ctest() {
+  local log=$1 name=$2 line total bad
+  line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
+  if [ -z "$line" ]; then
+    failed=$((failed + 1)); failures+=("$name: no test ran"); return
+  fi
+  bad=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
+  total=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$line")
+  passed=$((passed + total - bad))
+  failed=$((failed + bad))
+  [ "$bad" -eq 0 ] || failures+=("$name: $bad failed")
+}
+
+build() {
+  local preset=$1
+  cmake --preset "$preset" >"build/$preset.configure.log" 2>&1 || { cat "build/$preset.configure.log"; return 1; }
+  cmake --build "build/$preset" -j "$jobs"
+}
+
+run_ctest() {
+  local preset=$1; shift
+  local log="build/$preset/ctest.log"
+  ctest --test-dir "build/$preset" --output-on-failure "$@" 2>&1 | tee "$log"
+  count_ctest "$log" "$preset"
+}
+
+start_wine() {
+  export WINEPREFIX="$root/build/windows/wineprefix" WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
+  mkdir -p "$WINEPREFIX"
+  [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+  wineserver -p
+}
+
+stop_wine() { wineserver -k 2>/dev/null || true; }
+
+run_fuzzers() {
+  local dir=build/fuzz/fuzz target name corpus
+  for target in "$dir"/*_fuzz; do
+    [ -x "$target" ] || continue
+    name=$(basename "$target")
+    corpus="build/fuzz/corpus/$name"
+    mkdir -p "$corpus"
+    seeds="fuzz/seeds/${name%_fuzz}"
+    [ -d "$seeds" ] || seeds=""
+    echo "fuzzing $name for ${FUZZ_SECONDS}s"
+    if "$target" -max_total_time="$FUZZ_SECONDS" -timeout=10 -rss_limit_mb=4096 \
+         -artifact_prefix="build/fuzz/$name-" "$corpus" $seeds >"build/fuzz/$name.log" 2>&1; then
+      passed=$((passed + 1))
+    else
+      tail -n 40 "build/fuzz/$name.log"
+      failed=$((failed + 1)); failures+=("fuzz: $name found a fault (build/fuzz/$name.log)")
+    fi
+  done
+}
+
+mkdir -p build
+for suite in $SUITES; do
+  case $suite in
+    native|asan)
+      note "$suite: build"
+      if build "$suite"; then note "$suite: tests"; run_ctest "$suite"
+      else failed=$((failed + 1)); failures+=("$suite: build failed"); fi ;;
+    tsan)
+      note "tsan: build and the threaded suites"
+      if build tsan; then run_ctest tsan -L threaded
+      else failed=$((failed + 1)); failures+=("tsan: build failed"); fi ;;
+    windows)
+      note "windows: cross build"
+      if build windows; then
+        note "windows: tests under Wine"
+        start_wine
+        run_ctest windows
+        stop_wine
+      else failed=$((failed + 1)); failures+=("windows: build failed"); fi ;;
+    fuzz)
+      note "fuzz: build and run each target for ${FUZZ_SECONDS}s"
+      if build fuzz; then run_fuzzers
+      else failed=$((failed + 1)); failures+=("fuzz: build failed"); fi ;;
+    *) echo "unknown suite $suite" >&2; exit 2 ;;
+  esac
+done
+
+echo
+for f in "${failures[@]}"; do echo "FAILED: $f"; done
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
