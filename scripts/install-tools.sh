@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
-          libbenchmark-dev libsimpleini-dev libinih-dev mingw-w64 g++-mingw-w64-x86-64-posix
+          libbenchmark-dev libsimpleini-dev libinih-dev pkg-config mingw-w64 g++-mingw-w64-x86-64-posix
           wine wine64 xvfb xauth)
 
 missing=()
