@@ -92,6 +92,10 @@ for suite in $SUITES; do
       note "windows: cross build"
       if build windows; then
         note "windows: tests under Wine"
+        # The Windows end-to-end tests talk to the native simulator, which Wine runs from its Z: path.
+        sim="$root/build/native/tools/controller_sim/controller_sim"
+        [ -x "$sim" ] || { build native >/dev/null || true; }
+        export CONTROLLER_SIM="$sim"
         start_wine
         run_ctest windows
         stop_wine
