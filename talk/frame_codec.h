@@ -1,0 +1,118 @@
+// Encoding and decoding of machine-talk frames and of the fields inside their payloads, for both
+// sides of the connection. Nothing here touches a socket: the codec works on bytes, so it can be
+// fed from a socket, a test string or a fuzzer.
+//
+// Every length read from the peer is checked against what is actually available (or against the
+// configured maximum for a frame) before anything is allocated for it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "wire_protocol.h"
+
+namespace talk {
+
+struct FrameHeader {
+  std::uint8_t type = 0;
+  std::uint32_t length = 0;  // payload bytes that follow the header
+};
+
+struct Frame {
+  std::uint8_t type = 0;
+  std::string payload;
+};
+
+// Writes the 8 header bytes for a frame of `type` with `length` payload bytes into `out`.
+void EncodeFrameHeader(std::uint8_t type, std::uint32_t length,
+                       unsigned char out[kFrameHeaderBytes]);
+
+// Reads the 8 header bytes at `in`. Fails with a text in *error when the magic is wrong, the flags
+// byte is not zero, the type is unknown or the length exceeds `max_payload`.
+bool DecodeFrameHeader(const unsigned char in[kFrameHeaderBytes], std::uint32_t max_payload,
+                       FrameHeader* header, std::string* error);
+
+// A whole frame (header and payload) as bytes, for small frames.
+std::string EncodeFrame(std::uint8_t type, const std::string& payload);
+
+// Cuts a byte stream into frames. Feed it bytes as they arrive and call Next until it answers
+// kNeedMore. After kError the decoder stays failed (error() says why); the stream cannot be
+// resynchronised, the connection must be closed. Not thread-safe.
+class FrameDecoder {
+ public:
+  enum class Status { kNeedMore, kFrame, kError };
+
+  explicit FrameDecoder(std::uint32_t max_payload = kDefaultMaxFrameBytes)
+      : max_payload_(max_payload) {}
+
+  // Appends bytes of the stream.
+  void Feed(const char* data, std::size_t size);
+
+  // Takes the next complete frame out of the buffered bytes into *frame.
+  Status Next(Frame* frame);
+
+  const std::string& error() const { return error_; }
+  // Bytes fed but not yet returned as frames.
+  std::size_t buffered() const { return buffer_.size() - consumed_; }
+
+ private:
+  std::uint32_t max_payload_;
+  std::string buffer_;
+  std::size_t consumed_ = 0;
+  std::string error_;
+};
+
+// Appends payload fields in the protocol's encoding: little-endian integers, IEEE-754 doubles as
+// their 64 bits, strings as a u32 length and the bytes, maps and lists as a u32 count and their
+// elements.
+class PayloadWriter {
+ public:
+  PayloadWriter& PutU8(std::uint8_t value);
+  PayloadWriter& PutU32(std::uint32_t value);
+  PayloadWriter& PutI32(std::int32_t value);
+  PayloadWriter& PutU64(std::uint64_t value);
+  PayloadWriter& PutDouble(double value);
+  PayloadWriter& PutString(const std::string& value);
+  PayloadWriter& PutMap(const std::map<std::string, std::string>& map);
+  PayloadWriter& PutList(const std::vector<std::string>& list);
+
+  const std::string& bytes() const { return bytes_; }
+  std::string Take() { return std::move(bytes_); }
+
+ private:
+  std::string bytes_;
+};
+
+// Reads payload fields written by PayloadWriter. Every Get fails (returns false and leaves the
+// reader failed) when the payload ends before the field does or a count cannot fit in what is
+// left; the reader never reads past the payload. The payload must outlive the reader.
+class PayloadReader {
+ public:
+  explicit PayloadReader(const std::string& payload) : data_(payload) {}
+
+  bool GetU8(std::uint8_t* value);
+  bool GetU32(std::uint32_t* value);
+  bool GetI32(std::int32_t* value);
+  bool GetU64(std::uint64_t* value);
+  bool GetDouble(double* value);
+  bool GetString(std::string* value);
+  // Duplicate keys keep the first value, as every map of the system does.
+  bool GetMap(std::map<std::string, std::string>* map);
+  bool GetList(std::vector<std::string>* list);
+
+  // True when every byte was read and no Get failed: a payload with trailing bytes is malformed.
+  bool Done() const { return ok_ && pos_ == data_.size(); }
+  bool ok() const { return ok_; }
+
+ private:
+  bool Take(std::size_t size, const char** bytes);
+
+  const std::string& data_;
+  std::size_t pos_ = 0;
+  bool ok_ = true;
+};
+
+}  // namespace talk

@@ -1,0 +1,27 @@
+// Frames over a Socket: one call writes or reads one whole frame, with idle time-outs. Used by the
+// talk library and by the simulated controller.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "frame_codec.h"
+#include "socket.h"
+
+namespace talk {
+
+// Writes a frame whose payload is `size` bytes at `data` (straight from the caller's memory: no
+// copy of the payload is made).
+IoStatus WriteFrame(Socket& socket, std::uint8_t type, const char* data, std::size_t size,
+                    int timeout_ms, std::string* error);
+IoStatus WriteFrame(Socket& socket, std::uint8_t type, const std::string& payload, int timeout_ms,
+                    std::string* error);
+
+// Reads one frame. The header is checked (DecodeFrameHeader with `max_payload`) before the
+// payload is allocated; a bad header gives kFailed with the codec's text. kClosed when the stream
+// ends, also in the middle of a frame.
+IoStatus ReadFrame(Socket& socket, std::uint32_t max_payload, int timeout_ms, Frame* frame,
+                   std::string* error);
+
+}  // namespace talk
