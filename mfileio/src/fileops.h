@@ -7,6 +7,10 @@
 
 #include <cstdint>
 
+// The separator the program puts between the parts of a path it joins: '\\' on Windows, '/'
+// on POSIX.
+extern const char kPathSeparator;
+
 // Values of file_type.
 constexpr int kFileTypeNone = -1;
 constexpr int kFileTypeDirectory = 'd';   // 100

@@ -1,0 +1,121 @@
+// The POSIX primitives of the fast file I/O: open, read, write, fsync, close and mkstemp.
+//
+// Windows lets a write handle refuse other writers (sharing "read only"); here every write
+// descriptor takes an exclusive, non-blocking flock on its file, which gives the same rule among
+// the program's writers. Readers take no lock, so they still share the file with a writer.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "errtrace.h"
+#include "fastfile_platform.h"
+#include "posix_path.h"
+
+namespace {
+
+int ToFd(MFileHandle handle) {
+  return static_cast<int>(handle);
+}
+
+int OpenFlags(int base_mode, bool write_through) {
+  static const int kFlags[] = {O_WRONLY | O_CREAT | O_EXCL, O_WRONLY | O_CREAT | O_APPEND,
+                               O_WRONLY | O_CREAT};
+  return kFlags[base_mode] | O_CLOEXEC | (write_through ? O_SYNC : 0);
+}
+
+}  // namespace
+
+bool openfile(const char* path, MFileHandle* handle) {
+  // Descriptors are inherited by default on POSIX, as the Windows reader's handle is.
+  int fd = open(ToPosixPath(path).c_str(), O_RDONLY);
+  *handle = fd < 0 ? kInvalidFileHandle : fd;
+  if (fd < 0) {
+    int error = errno;
+    MERRTRACE("openfile(): CreateFile(\"%s\") failed: %d", path, error);
+    errno = error;  // the caller names the error too
+    return false;
+  }
+  return true;
+}
+
+MFileHandle OsOpenWrite(const char* path, int base_mode, bool write_through) {
+  int fd = open(ToPosixPath(path).c_str(), OpenFlags(base_mode, write_through), 0666);
+  if (fd < 0)
+    return kInvalidFileHandle;
+  // Truncation waits for the lock, so that a refused second writer never destroys the data of
+  // the one that holds the file.
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0 || (base_mode == 2 && ftruncate(fd, 0) != 0)) {
+    int error = errno;
+    close(fd);
+    errno = error;
+    return kInvalidFileHandle;
+  }
+  return fd;
+}
+
+bool OsReadChunk(MFileHandle handle, void* buffer, uint64_t count, uint64_t* done) {
+  // read() may deliver less than asked before the end of the file; keep going until the chunk
+  // is full or the file ends, as ReadFile does for disk files.
+  char* p = static_cast<char*>(buffer);
+  *done = 0;
+  while (*done < count) {
+    ssize_t n = read(ToFd(handle), p + *done, static_cast<size_t>(count - *done));
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n < 0)
+      return false;
+    if (n == 0)
+      break;
+    *done += static_cast<uint64_t>(n);
+  }
+  return true;
+}
+
+bool OsWriteChunk(MFileHandle handle, const void* buffer, uint64_t count, uint64_t* done) {
+  const char* p = static_cast<const char*>(buffer);
+  *done = 0;
+  while (*done < count) {
+    ssize_t n = write(ToFd(handle), p + *done, static_cast<size_t>(count - *done));
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n < 0)
+      return false;
+    if (n == 0)
+      break;
+    *done += static_cast<uint64_t>(n);
+  }
+  return true;
+}
+
+bool OsFlush(MFileHandle handle) {
+  return fsync(ToFd(handle)) == 0;
+}
+
+bool closefile(MFileHandle handle) {
+  return close(ToFd(handle)) == 0;
+}
+
+bool OsCreateTempFile(const char* folder, char* name, size_t capacity) {
+  std::string pattern = std::string(folder) + "ffwXXXXXX";
+  std::string posix = ToPosixPath(pattern.c_str());
+  if (pattern.size() >= capacity) {
+    errno = ENAMETOOLONG;
+    return false;
+  }
+  int fd = mkstemp(&posix[0]);
+  if (fd < 0)
+    return false;
+  close(fd);
+  // The name keeps the caller's spelling of the folder; only the unique part is new.
+  memcpy(name, pattern.data(), pattern.size() - 6);
+  memcpy(name + pattern.size() - 6, posix.data() + posix.size() - 6, 7);
+  return true;
+}
+
+bool OsRemoveFile(const char* path) {
+  return unlink(ToPosixPath(path).c_str()) == 0;
+}

@@ -1,0 +1,290 @@
+// Tests of the fast file I/O: line ends across buffer refills, reader life cycle, whole-file
+// reads and writes in every mode, and the error entries each failure leaves.
+#include "fastfile.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "diag_testing.h"
+#include "fileio_testing.h"
+
+using fileio_testing::ErrorContext;
+using fileio_testing::ReadBytes;
+using fileio_testing::TempFolder;
+using fileio_testing::WriteBytes;
+
+namespace {
+
+// Every line of `path` as ReadLine hands them out, up to IsEOF.
+std::vector<std::string> ReadAllLines(const std::string& path) {
+  MFastFileReader reader;
+  EXPECT_TRUE(reader.Open(path.c_str()));
+  std::vector<std::string> lines;
+  std::string line;
+  while (!reader.IsEOF()) {
+    EXPECT_TRUE(reader.ReadLine(&line));
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+using Lines = std::vector<std::string>;
+
+// A reader whose refills fail from the given call on, to reach the read-error paths.
+class FailingReader : public MFastFileReader {
+ public:
+  explicit FailingReader(int good_fills) : good_fills_(good_fills) {}
+  bool fill_buffer() override {
+    if (good_fills_-- <= 0)
+      return false;
+    return MFastFileReader::fill_buffer();
+  }
+
+ private:
+  int good_fills_;
+};
+
+}  // namespace
+
+TEST(FastFileReader, EachLineEndKindEndsOneLine) {
+  TempFolder folder;
+  const std::string path = folder.File("lines.txt");
+  WriteBytes(path, "a\r\nb\rc\nd");
+  EXPECT_EQ(ReadAllLines(path), (Lines{"a", "b", "c", "d"}));
+
+  // LF then CR is two line ends with an empty line between them.
+  WriteBytes(path, "a\n\r");
+  EXPECT_EQ(ReadAllLines(path), (Lines{"a", ""}));
+
+  // NUL and other control bytes pass unchanged; blank lines stay.
+  WriteBytes(path, std::string("x\0y\t\n\n\r\nz\n", 10));
+  EXPECT_EQ(ReadAllLines(path), (Lines{std::string("x\0y\t", 4), "", "", "z"}));
+}
+
+TEST(FastFileReader, LineEndsAndLinesSpanBufferRefills) {
+  TempFolder folder;
+  const std::string path = folder.File("blocks.txt");
+  const size_t block = MFastFileReader::kBufferSize;
+  // CR as the last byte of the first block, LF as the first of the second: one line end.
+  std::string first(block - 1, 'p');
+  WriteBytes(path, first + "\r\nq");
+  EXPECT_EQ(ReadAllLines(path), (Lines{first, "q"}));
+
+  // A line longer than two blocks comes whole; a CR ending the file needs no LF after it.
+  std::string longline(2 * block + 17, 'L');
+  WriteBytes(path, "s\n" + longline + "\r");
+  EXPECT_EQ(ReadAllLines(path), (Lines{"s", longline}));
+}
+
+TEST(FastFileReader, EndOfFileAndLifeCycle) {
+  TempFolder folder;
+  const std::string empty = folder.File("empty.txt");
+  const std::string other = folder.File("other.txt");
+  WriteBytes(empty, "");
+  WriteBytes(other, "one\n");
+
+  MFastFileReader reader;
+  EXPECT_TRUE(reader.Close()) << "closing a reader that is not open succeeds";
+  ASSERT_TRUE(reader.Open(empty.c_str()));
+  EXPECT_EQ(reader.name(), empty);
+  EXPECT_TRUE(reader.IsEOF());
+  std::string line = "stale";
+  EXPECT_TRUE(reader.ReadLine(&line)) << "a read at end of file is an empty line";
+  EXPECT_EQ(line, "");
+
+  // Open on an open reader closes the first file and starts afresh.
+  ASSERT_TRUE(reader.Open(other.c_str()));
+  EXPECT_EQ(reader.name(), other);
+  EXPECT_TRUE(reader.ReadLine(&line));
+  EXPECT_EQ(line, "one");
+  EXPECT_TRUE(reader.IsEOF());
+  EXPECT_TRUE(reader.Close());
+  EXPECT_EQ(reader.name(), "");
+
+  diag::CapturingSink sink;
+  EXPECT_TRUE(reader.IsEOF()) << "a closed reader is at its end";
+  EXPECT_EQ(sink.ErrorLog(), (Lines{"MFastFileReader::IsEOF(): no open file"}));
+}
+
+TEST(FastFileReader, FailuresLeaveTheirEntries) {
+  TempFolder folder;
+  const std::string missing = folder.File("missing.txt");
+  ErrorContext context;
+  MFastFileReader reader;
+  EXPECT_FALSE(reader.Open(missing.c_str()));
+  // The file-not-found number is 2 on both platforms (ERROR_FILE_NOT_FOUND, ENOENT).
+  EXPECT_EQ(context.Entries(),
+            (Lines{"openfile(): CreateFile(\"" + missing + "\") failed: 2",
+                   "MFastFileReader::Open(): openfile(\"" + missing + "\") failed: 2"}));
+  context.Clear();
+
+  // Reading from a reader that never opened a file fails in the OS read.
+  std::string line;
+  EXPECT_FALSE(reader.ReadLine(&line));
+  Lines entries = context.Entries();
+  ASSERT_EQ(entries.size(), 3u);
+  EXPECT_EQ(entries[0].rfind("read64(): ReadFile() failed: ", 0), 0u) << entries[0];
+  EXPECT_EQ(entries[1], "MFastFileReader::fill_buffer(): read64() failed");
+  EXPECT_EQ(entries[2], "MFastFileReader::ReadLine(STL): fill_buffer() failed");
+}
+
+TEST(FastFileReader, ReadErrorsFailReadLineButEndTheFileForIsEOF) {
+  TempFolder folder;
+  const std::string path = folder.File("cr.txt");
+  WriteBytes(path, "a\r");
+  ErrorContext context;
+
+  // The look-ahead after a CR refills the buffer; its failure has its own text.
+  FailingReader lookahead(1);
+  ASSERT_TRUE(lookahead.Open(path.c_str()));
+  std::string line;
+  EXPECT_FALSE(lookahead.ReadLine(&line));
+  EXPECT_EQ(context.Entries(), (Lines{"MFastFileReader::ReadLine(STL):fill_buffer() failed"}));
+  context.Clear();
+
+  // IsEOF reports the failure in the error log only and calls it the end of the file.
+  FailingReader at_start(0);
+  ASSERT_TRUE(at_start.Open(path.c_str()));
+  diag::CapturingSink sink;
+  EXPECT_TRUE(at_start.IsEOF());
+  EXPECT_EQ(sink.ErrorLog(), (Lines{"MFastFileReader::IsEOF(): fill_buffer() failed"}));
+  EXPECT_TRUE(context.Entries().empty());
+}
+
+TEST(FastFileReadAtOnce, ReadsBytesAsTheyAre) {
+  TempFolder folder;
+  const std::string path = folder.File("data.bin");
+  const std::string bytes("r1\r\n\0\xff\n", 7);
+  WriteBytes(path, bytes);
+
+  std::string content = "old";
+  EXPECT_EQ(MFastFile_ReadAtOnce(path.c_str(), &content), 7);
+  EXPECT_EQ(content, bytes);
+
+  char small[4] = {};
+  EXPECT_EQ(MFastFile_ReadAtOnce(path.c_str(), small, sizeof small), 4);
+  EXPECT_EQ(std::string(small, 4), bytes.substr(0, 4));
+}
+
+TEST(FastFileReadAtOnce, MissingFileFailsAndLeavesTheStringAlone) {
+  TempFolder folder;
+  const std::string missing = folder.File("none.bin");
+  ErrorContext context;
+  std::string content = "kept";
+  EXPECT_EQ(MFastFile_ReadAtOnce(missing.c_str(), &content), -1);
+  EXPECT_EQ(content, "kept");
+  EXPECT_EQ(context.Entries(),
+            (Lines{"MFastFile_ReadAtOnce(): file_size(\"" + missing + "\") returned -1"}));
+  context.Clear();
+
+  char buffer[8];
+  EXPECT_EQ(MFastFile_ReadAtOnce(missing.c_str(), buffer, sizeof buffer), -1);
+  EXPECT_EQ(context.Entries(),
+            (Lines{"openfile(): CreateFile(\"" + missing + "\") failed: 2",
+                   "MFastFile_ReadAtOnce(): openfile(\"" + missing + "\") failed."}));
+}
+
+TEST(FastFileWriteAtOnce, ModesCreateAppendTruncateAndFlush) {
+  TempFolder folder;
+  const std::string path = folder.File("out.txt");
+  EXPECT_EQ(MFastFile_WriteAtOnce(path.c_str(), "abc", 3, kFastFileCreateNew), 3);
+  EXPECT_EQ(MFastFile_WriteAtOnce(path.c_str(), "de", 2, kFastFileAppend), 2);
+  EXPECT_EQ(ReadBytes(path), "abcde");
+  EXPECT_EQ(MFastFile_WriteAtOnce(path.c_str(), "Z", 1, kFastFileCreateAlways | kFastFileFlush), 1);
+  EXPECT_EQ(ReadBytes(path), "Z");
+  const std::string appended = folder.File("appended.txt");
+  EXPECT_EQ(MFastFile_WriteAtOnce(appended.c_str(), "new", 3, kFastFileAppend | kFastFileFlush), 3);
+  EXPECT_EQ(ReadBytes(appended), "new");
+  EXPECT_EQ(MFastFile_WriteAtOnce(appended.c_str(), "", 0, kFastFileCreateAlways), 0);
+  EXPECT_EQ(ReadBytes(appended), "");
+
+  // Create-new refuses an existing file and leaves it as it was.
+  ErrorContext context;
+  EXPECT_EQ(MFastFile_WriteAtOnce(path.c_str(), "x", 1, kFastFileCreateNew), -1);
+  EXPECT_EQ(ReadBytes(path), "Z");
+  Lines entries = context.Entries();
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].rfind("openwritefile(): CreateFile(" + path + ", ...) failed: ", 0), 0u)
+      << entries[0];
+  EXPECT_EQ(entries[1], "MFastFile_WriteAtOnce(): openwritefile(" + path + ", 0) failed");
+}
+
+TEST(FastFileWriteAtOnce, UnknownModesCreateNothing) {
+  TempFolder folder;
+  const std::string path = folder.File("never.txt");
+  ErrorContext context;
+  for (int mode : {3, 7, 8, 11, -1}) {
+    SCOPED_TRACE(mode);
+    EXPECT_EQ(MFastFile_WriteAtOnce(path.c_str(), "x", 1, mode), -1);
+    const int base = mode & ~4;
+    EXPECT_EQ(context.Entries(),
+              (Lines{"openwritefile(): unknown mode " + std::to_string(base) + " for " + path,
+                     "MFastFile_WriteAtOnce(): openwritefile(" + path + ", " +
+                         std::to_string(base) + ") failed"}));
+    context.Clear();
+  }
+  EXPECT_TRUE(folder.Names().empty());
+}
+
+TEST(FastFileWriteAtOnce, TemporaryFileReplacesTheTarget) {
+  TempFolder folder;
+  const std::string path = folder.File("settings.ini");
+  WriteBytes(path, "old contents that are longer");
+  for (int mode : {10, 14}) {
+    EXPECT_EQ(MFastFile_WriteAtOnce(path.c_str(), "new", 3, mode), 3);
+    EXPECT_EQ(ReadBytes(path), "new");
+    EXPECT_EQ(folder.Names(), (Lines{"settings.ini"})) << "no temporary file stays behind";
+  }
+
+  // Without a folder to put the temporary file in, the target is never touched.
+  const std::string nowhere = folder.File("missing/settings.ini");
+  ErrorContext context;
+  EXPECT_EQ(MFastFile_WriteAtOnce(nowhere.c_str(), "x", 1, kFastFileReplaceViaTemp), -1);
+  Lines entries = context.Entries();
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].rfind("MFastFile_WriteAtOnce(): GetTempFileName() failed:", 0), 0u)
+      << entries[0];
+}
+
+TEST(FastFileWriteAtOnce, ASecondWriterIsRefusedButReadersShare) {
+  TempFolder folder;
+  const std::string path = folder.File("shared.txt");
+  WriteBytes(path, "kept");
+  ErrorContext context;
+  MFileHandle writer = openwritefile(path.c_str(), kFastFileAppend);
+  ASSERT_NE(writer, kInvalidFileHandle);
+  EXPECT_EQ(openwritefile(path.c_str(), kFastFileCreateAlways), kInvalidFileHandle);
+  EXPECT_EQ(MFastFile_WriteAtOnce(path.c_str(), "lost", 4, kFastFileAppend), -1);
+  EXPECT_EQ(ReadBytes(path), "kept") << "a refused writer truncates nothing";
+
+  std::string content;
+  EXPECT_EQ(MFastFile_ReadAtOnce(path.c_str(), &content), 4) << "readers share with a writer";
+  uint64_t written = 0;
+  EXPECT_TRUE(write64(writer, "+", 1, &written));
+  EXPECT_EQ(written, 1u);
+  EXPECT_TRUE(closefile(writer));
+  EXPECT_EQ(ReadBytes(path), "kept+");
+}
+
+TEST(FastFileWriteLinesAtOnce, EveryLineEndBecomesCrLf) {
+  TempFolder folder;
+  const std::string path = folder.File("lines.txt");
+  EXPECT_EQ(MFastFile_WriteLinesAtOnce(path.c_str(), "x\ny\r\nz\r", 7, kFastFileCreateAlways), 9);
+  EXPECT_EQ(ReadBytes(path), "x\r\ny\r\nz\r\n");
+
+  const std::string mixed("\n\r\r\n\n\ra", 7);
+  EXPECT_EQ(MFastFile_WriteLinesAtOnce(path.c_str(), mixed.data(), mixed.size(), 10), 11);
+  EXPECT_EQ(ReadBytes(path), "\r\n\r\n\r\n\r\n\r\na");
+  EXPECT_EQ(MFastFile_WriteLinesAtOnce(path.c_str(), "", 0, kFastFileCreateAlways), 0);
+  EXPECT_EQ(ReadBytes(path), "");
+
+  ErrorContext context;
+  EXPECT_EQ(MFastFile_WriteLinesAtOnce(path.c_str(), "a\n", 2, 3), -1);
+  Lines entries = context.Entries();
+  ASSERT_FALSE(entries.empty());
+  EXPECT_EQ(entries.back(),
+            "MFastFile_WriteLinesAtOnce(): MFastFile_WriteAtOnce(\"" + path + "\",..,3,3) failed");
+}

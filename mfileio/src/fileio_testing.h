@@ -1,0 +1,70 @@
+// Helpers for the tests of this folder: a scratch folder, raw file bytes and an error context
+// whose entries a test can read.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "diag.h"
+#include "errtrace.h"
+
+namespace fileio_testing {
+
+// A new empty folder under the system's temporary folder, removed with all its contents.
+class TempFolder {
+ public:
+  TempFolder() {
+    std::random_device random;
+    path_ = std::filesystem::temp_directory_path() /
+            ("cu_fileio_" + std::to_string(random()) + std::to_string(random()));
+    std::filesystem::create_directories(path_);
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  // The folder as the OS spells it (backslashes on Windows).
+  std::string path() const { return path_.string(); }
+  // A name inside the folder, joined with '/' (which both platforms accept).
+  std::string File(const std::string& name) const { return path() + "/" + name; }
+  // The names of the entries in the folder.
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(path_))
+      names.push_back(entry.path().filename().string());
+    return names;
+  }
+
+ private:
+  std::filesystem::path path_;
+};
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Opens an error context for the test's lifetime; the entries never reach the error log.
+class ErrorContext {
+ public:
+  ErrorContext() { MErrTrace_BeginContext(); }
+  ~ErrorContext() {
+    MErrTrace_ClearContext();
+    MErrTrace_EndContext();
+  }
+  std::vector<std::string> Entries() const { return diag::CurrentContextEntries(); }
+  void Clear() { MErrTrace_ClearContext(); }
+};
+
+}  // namespace fileio_testing

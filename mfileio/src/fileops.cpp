@@ -1,0 +1,87 @@
+// The platform-neutral path helpers: pure string work on 8-bit paths in which '/' and '\\' both
+// separate directories. The helpers that ask the file system live in fileops_win32.cpp /
+// fileops_posix.cpp.
+#include "fileops.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "fileops_platform.h"
+
+namespace {
+
+bool IsSeparator(char c) {
+  return c == '/' || c == '\\';
+}
+
+// The last separator of `path`, or null.
+const char* LastSeparator(const char* path) {
+  const char* last = nullptr;
+  for (const char* p = path; *p; ++p)
+    if (IsSeparator(*p))
+      last = p;
+  return last;
+}
+
+}  // namespace
+
+char* file_dirname(const char* path, char* out) {
+  const char* last = LastSeparator(path);
+  if (*path == '\0' || last == nullptr)
+    return nullptr;
+  const size_t length = static_cast<size_t>(last - path);
+  memcpy(out, path, length);
+  out[length] = '\\';
+  out[length + 1] = '\0';
+  return out;
+}
+
+const char* file_basename(const char* path) {
+  if (*path == '\0')
+    return nullptr;
+  const char* last = LastSeparator(path);
+  return last ? last + 1 : path;
+}
+
+bool file_is_absolute(const char* path) {
+  if (IsSeparator(path[0]))
+    return true;
+  const char drive = path[0];
+  const bool letter = (drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z');
+  return letter && path[1] == ':';
+}
+
+char* file_fullpath(const char* path, char* out) {
+  char* buffer = out ? out : static_cast<char*>(malloc(kMaxFullPath));
+  if (buffer == nullptr)
+    return nullptr;
+  bool found = OsFullPath(path, buffer, kMaxFullPath);
+  if (found) {
+    // The root itself keeps its separator; any other folder loses the trailing one.
+    size_t length = strlen(buffer);
+    if (length > 1 && IsSeparator(buffer[length - 1]) && buffer[length - 2] != ':')
+      buffer[length - 1] = '\0';
+    found = file_type(buffer) != kFileTypeNone;
+  }
+  if (found)
+    return buffer;
+  if (out == nullptr)
+    free(buffer);
+  return nullptr;
+}
+
+char* file_topdir(char* path, char* out) {
+  char* work = path;
+  if (out)
+    work = strcpy(out, path);
+  char* p = work;
+  while (*p && !IsSeparator(*p))
+    ++p;
+  if (*p == '\0')
+    return nullptr;
+  // A separator in the first position is the root: keep it.
+  if (p == work)
+    ++p;
+  *p = '\0';
+  return work;
+}
