@@ -1,0 +1,83 @@
+// Connection texts and time-outs. The program builds the text as host, one blank, port, and
+// either half may be empty, so both halves have defaults.
+#include "connection_text.h"
+
+#include <cstdlib>
+
+#include "wire_protocol.h"
+
+namespace talk {
+
+namespace {
+
+constexpr const char* kDefaultHost = "127.0.0.1";
+constexpr const char* kDefaultPort = "4170";
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+// The next blank-separated word starting at *pos; *pos moves past it and the blanks after it.
+std::string NextWord(const std::string& text, std::size_t* pos) {
+  while (*pos < text.size() && IsBlank(text[*pos]))
+    ++*pos;
+  std::size_t start = *pos;
+  while (*pos < text.size() && !IsBlank(text[*pos]))
+    ++*pos;
+  std::string word = text.substr(start, *pos - start);
+  while (*pos < text.size() && IsBlank(text[*pos]))
+    ++*pos;
+  return word;
+}
+
+bool IsPortNumber(const std::string& port) {
+  if (port.empty() || port.size() > 5)
+    return false;
+  for (char c : port)
+    if (c < '0' || c > '9')
+      return false;
+  long value = std::strtol(port.c_str(), nullptr, 10);
+  return value >= 1 && value <= 65535;
+}
+
+}  // namespace
+
+bool ParseConnectionText(const std::string& text, Endpoint* endpoint, std::string* error) {
+  // A text that starts with a blank has no host: its first word is the port.
+  std::size_t pos = 0;
+  bool has_host = !text.empty() && !IsBlank(text[0]);
+  std::string host = has_host ? NextWord(text, &pos) : std::string();
+  std::string port = NextWord(text, &pos);
+  if (pos < text.size()) {
+    *error = "invalid connection text '" + text + "': expected \"host port\"";
+    return false;
+  }
+  if (!port.empty() && !IsPortNumber(port)) {
+    *error = "invalid connection text '" + text + "': port '" + port +
+             "' is not a number from 1 to 65535";
+    return false;
+  }
+  endpoint->host = host.empty() ? kDefaultHost : host;
+  endpoint->port = port.empty() ? kDefaultPort : port;
+  return true;
+}
+
+std::string DefaultConnectionText() {
+  const char* text = std::getenv(kConnectionEnvVar);
+  return text != nullptr && *text != '\0' ? text : kDefaultConnection;
+}
+
+Timeouts TimeoutsFromEnvironment() {
+  Timeouts timeouts{kDefaultConnectTimeoutMs, kDefaultIdleTimeoutMs};
+  const char* text = std::getenv(kTimeoutEnvVar);
+  if (text == nullptr || *text == '\0')
+    return timeouts;
+  char* end = nullptr;
+  long value = std::strtol(text, &end, 10);
+  if (*end != '\0' || value <= 0 || value > 24L * 3600 * 1000)
+    return timeouts;
+  timeouts.connect_ms = timeouts.idle_ms = static_cast<int>(value);
+  return timeouts;
+}
+
+}  // namespace talk

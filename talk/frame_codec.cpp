@@ -1,0 +1,245 @@
+// Byte-level encoding of frames and payload fields. Integers are assembled byte by byte so the
+// encoding does not depend on the host's byte order or alignment.
+#include "frame_codec.h"
+
+#include <cstring>
+
+namespace talk {
+
+namespace {
+
+void AppendLittleEndian(std::string* out, std::uint64_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i)
+    out->push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+std::uint64_t ReadLittleEndian(const char* in, int bytes) {
+  std::uint64_t value = 0;
+  for (int i = 0; i < bytes; ++i)
+    value |= static_cast<std::uint64_t>(static_cast<unsigned char>(in[i])) << (8 * i);
+  return value;
+}
+
+std::string Hex(unsigned value) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string text = "0x";
+  text.push_back(kDigits[(value >> 4) & 0xF]);
+  text.push_back(kDigits[value & 0xF]);
+  return text;
+}
+
+}  // namespace
+
+void EncodeFrameHeader(std::uint8_t type, std::uint32_t length,
+                       unsigned char out[kFrameHeaderBytes]) {
+  out[0] = kFrameMagic0;
+  out[1] = kFrameMagic1;
+  out[2] = type;
+  out[3] = 0;
+  for (int i = 0; i < 4; ++i)
+    out[4 + i] = static_cast<unsigned char>((length >> (8 * i)) & 0xFF);
+}
+
+bool DecodeFrameHeader(const unsigned char in[kFrameHeaderBytes], std::uint32_t max_payload,
+                       FrameHeader* header, std::string* error) {
+  if (in[0] != kFrameMagic0 || in[1] != kFrameMagic1) {
+    *error = "bad frame magic " + Hex(in[0]) + " " + Hex(in[1]);
+    return false;
+  }
+  if (!IsKnownFrameType(in[2])) {
+    *error = "unknown frame type " + Hex(in[2]);
+    return false;
+  }
+  if (in[3] != 0) {
+    *error = "bad frame flags " + Hex(in[3]);
+    return false;
+  }
+  std::uint32_t length = 0;
+  for (int i = 0; i < 4; ++i)
+    length |= static_cast<std::uint32_t>(in[4 + i]) << (8 * i);
+  if (length > max_payload) {
+    *error = "frame of " + std::to_string(length) + " bytes exceeds the maximum of " +
+             std::to_string(max_payload) + " bytes";
+    return false;
+  }
+  header->type = in[2];
+  header->length = length;
+  return true;
+}
+
+std::string EncodeFrame(std::uint8_t type, const std::string& payload) {
+  unsigned char header[kFrameHeaderBytes];
+  EncodeFrameHeader(type, static_cast<std::uint32_t>(payload.size()), header);
+  std::string frame(reinterpret_cast<const char*>(header), kFrameHeaderBytes);
+  frame += payload;
+  return frame;
+}
+
+void FrameDecoder::Feed(const char* data, std::size_t size) {
+  if (!error_.empty())
+    return;
+  // Drop what was already handed out before growing, so the buffer holds at most one frame plus
+  // what the caller fed at once.
+  if (consumed_ > 0) {
+    buffer_.erase(0, consumed_);
+    consumed_ = 0;
+  }
+  buffer_.append(data, size);
+}
+
+FrameDecoder::Status FrameDecoder::Next(Frame* frame) {
+  if (!error_.empty())
+    return Status::kError;
+  if (buffered() < kFrameHeaderBytes)
+    return Status::kNeedMore;
+  const auto* start = reinterpret_cast<const unsigned char*>(buffer_.data() + consumed_);
+  FrameHeader header;
+  if (!DecodeFrameHeader(start, max_payload_, &header, &error_))
+    return Status::kError;
+  if (buffered() - kFrameHeaderBytes < header.length)
+    return Status::kNeedMore;
+  frame->type = header.type;
+  frame->payload.assign(buffer_, consumed_ + kFrameHeaderBytes, header.length);
+  consumed_ += kFrameHeaderBytes + header.length;
+  return Status::kFrame;
+}
+
+PayloadWriter& PayloadWriter::PutU8(std::uint8_t value) {
+  AppendLittleEndian(&bytes_, value, 1);
+  return *this;
+}
+
+PayloadWriter& PayloadWriter::PutU32(std::uint32_t value) {
+  AppendLittleEndian(&bytes_, value, 4);
+  return *this;
+}
+
+PayloadWriter& PayloadWriter::PutI32(std::int32_t value) {
+  return PutU32(static_cast<std::uint32_t>(value));
+}
+
+PayloadWriter& PayloadWriter::PutU64(std::uint64_t value) {
+  AppendLittleEndian(&bytes_, value, 8);
+  return *this;
+}
+
+PayloadWriter& PayloadWriter::PutDouble(double value) {
+  std::uint64_t bits = 0;
+  static_assert(sizeof bits == sizeof value, "double must be 64 bits");
+  std::memcpy(&bits, &value, sizeof bits);
+  return PutU64(bits);
+}
+
+PayloadWriter& PayloadWriter::PutString(const std::string& value) {
+  PutU32(static_cast<std::uint32_t>(value.size()));
+  bytes_ += value;
+  return *this;
+}
+
+PayloadWriter& PayloadWriter::PutMap(const std::map<std::string, std::string>& map) {
+  PutU32(static_cast<std::uint32_t>(map.size()));
+  for (const auto& entry : map)
+    PutString(entry.first).PutString(entry.second);
+  return *this;
+}
+
+PayloadWriter& PayloadWriter::PutList(const std::vector<std::string>& list) {
+  PutU32(static_cast<std::uint32_t>(list.size()));
+  for (const std::string& item : list)
+    PutString(item);
+  return *this;
+}
+
+bool PayloadReader::Take(std::size_t size, const char** bytes) {
+  if (!ok_ || data_.size() - pos_ < size) {
+    ok_ = false;
+    return false;
+  }
+  *bytes = data_.data() + pos_;
+  pos_ += size;
+  return true;
+}
+
+bool PayloadReader::GetU8(std::uint8_t* value) {
+  const char* bytes = nullptr;
+  if (!Take(1, &bytes))
+    return false;
+  *value = static_cast<std::uint8_t>(ReadLittleEndian(bytes, 1));
+  return true;
+}
+
+bool PayloadReader::GetU32(std::uint32_t* value) {
+  const char* bytes = nullptr;
+  if (!Take(4, &bytes))
+    return false;
+  *value = static_cast<std::uint32_t>(ReadLittleEndian(bytes, 4));
+  return true;
+}
+
+bool PayloadReader::GetI32(std::int32_t* value) {
+  std::uint32_t raw = 0;
+  if (!GetU32(&raw))
+    return false;
+  *value = static_cast<std::int32_t>(raw);
+  return true;
+}
+
+bool PayloadReader::GetU64(std::uint64_t* value) {
+  const char* bytes = nullptr;
+  if (!Take(8, &bytes))
+    return false;
+  *value = ReadLittleEndian(bytes, 8);
+  return true;
+}
+
+bool PayloadReader::GetDouble(double* value) {
+  std::uint64_t bits = 0;
+  if (!GetU64(&bits))
+    return false;
+  std::memcpy(value, &bits, sizeof bits);
+  return true;
+}
+
+bool PayloadReader::GetString(std::string* value) {
+  std::uint32_t size = 0;
+  const char* bytes = nullptr;
+  // Take checks the length against the remaining payload before anything is copied.
+  if (!GetU32(&size) || !Take(size, &bytes))
+    return false;
+  value->assign(bytes, size);
+  return true;
+}
+
+bool PayloadReader::GetMap(std::map<std::string, std::string>* map) {
+  std::uint32_t count = 0;
+  if (!GetU32(&count))
+    return false;
+  // Each entry needs at least two length fields: a count beyond that cannot be genuine.
+  if (count > (data_.size() - pos_) / 8)
+    return ok_ = false;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    std::string key, value;
+    if (!GetString(&key) || !GetString(&value))
+      return false;
+    map->emplace(std::move(key), std::move(value));
+  }
+  return true;
+}
+
+bool PayloadReader::GetList(std::vector<std::string>* list) {
+  std::uint32_t count = 0;
+  if (!GetU32(&count))
+    return false;
+  if (count > (data_.size() - pos_) / 4)
+    return ok_ = false;
+  list->reserve(list->size() + count);
+  for (std::uint32_t i = 0; i < count; ++i) {
+    std::string item;
+    if (!GetString(&item))
+      return false;
+    list->push_back(std::move(item));
+  }
+  return true;
+}
+
+}  // namespace talk

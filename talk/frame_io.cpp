@@ -1,0 +1,39 @@
+// One frame at a time over a Socket. The payload of a written frame goes to the socket straight
+// from the caller's memory; a read frame's payload is allocated only after its header passed the
+// length check.
+#include "frame_io.h"
+
+namespace talk {
+
+IoStatus WriteFrame(Socket& socket, std::uint8_t type, const char* data, std::size_t size,
+                    int timeout_ms, std::string* error) {
+  unsigned char header[kFrameHeaderBytes];
+  EncodeFrameHeader(type, static_cast<std::uint32_t>(size), header);
+  IoStatus status = socket.SendAll(header, sizeof header, timeout_ms, error);
+  if (status != IoStatus::kOk || size == 0)
+    return status;
+  return socket.SendAll(data, size, timeout_ms, error);
+}
+
+IoStatus WriteFrame(Socket& socket, std::uint8_t type, const std::string& payload, int timeout_ms,
+                    std::string* error) {
+  return WriteFrame(socket, type, payload.data(), payload.size(), timeout_ms, error);
+}
+
+IoStatus ReadFrame(Socket& socket, std::uint32_t max_payload, int timeout_ms, Frame* frame,
+                   std::string* error) {
+  unsigned char header_bytes[kFrameHeaderBytes];
+  IoStatus status = socket.ReceiveExact(header_bytes, sizeof header_bytes, timeout_ms, error);
+  if (status != IoStatus::kOk)
+    return status;
+  FrameHeader header;
+  if (!DecodeFrameHeader(header_bytes, max_payload, &header, error))
+    return IoStatus::kFailed;
+  frame->type = header.type;
+  frame->payload.assign(header.length, '\0');
+  if (header.length == 0)
+    return IoStatus::kOk;
+  return socket.ReceiveExact(&frame->payload[0], header.length, timeout_ms, error);
+}
+
+}  // namespace talk
