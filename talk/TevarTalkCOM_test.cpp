@@ -1,0 +1,309 @@
+// CTevarTalkCOM against a fake controller on a loopback port: every request, controller errors,
+// refused and unreachable controllers, connections cut mid-frame, and stalled or slow transfers.
+#include "TevarTalkCOM.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+
+#include "fake_peer.h"
+
+namespace talk {
+namespace {
+
+using testing::AcceptHello;
+using testing::FakePeer;
+using testing::ReadRequest;
+using testing::Reply;
+using testing::SendRaw;
+
+// Every test runs with short time-outs so that a failure to time out shows quickly.
+class TalkTest : public ::testing::Test {
+ protected:
+  void SetUp() override { testing::SetEnvironment("TEVAR_TALK_TIMEOUT_MS", "400"); }
+  void TearDown() override { testing::SetEnvironment("TEVAR_TALK_TIMEOUT_MS", ""); }
+
+  static std::unique_ptr<CTevarTalkCOM> Connect(const FakePeer& peer) {
+    std::unique_ptr<CTevarTalkCOM> talk(
+        new CTevarTalkCOM(nullptr, nullptr, peer.connection().c_str(), nullptr));
+    talk->postConnectFlag = true;
+    return talk;
+  }
+};
+
+std::string MessageOf(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const CTevarTalkError& error) {
+    return error.message;
+  }
+  return "(no exception)";
+}
+
+TEST_F(TalkTest, EveryRequestReachesTheControllerAndItsAnswerComesBack) {
+  SetRequest seen_set;
+  std::string seen_receive;
+  std::uint8_t seen_flag = 9;
+  FakePeer peer([&](Socket& s) {
+    if (!AcceptHello(s))
+      return;
+    EXPECT_EQ(ReadRequest(s).type, kMachineName);
+    Reply(s, kKeepAlive);  // a keep-alive before the answer is skipped
+    Reply(s, kOk, EncodeText("DriveUnit.PH 150"));
+    EXPECT_EQ(ReadRequest(s).type, kComponents);
+    Reply(s, kOk, EncodeMap({{"COMP_B", "2.0"}, {"COMP_A", "1.0"}}));
+    EXPECT_EQ(ReadRequest(s).type, kOptions);
+    Reply(s, kOk, EncodeMap({{"opt", "on"}}));
+    Frame caps = ReadRequest(s);
+    DecodeU8(caps.payload, &seen_flag);
+    Reply(s, kOk, EncodeCapabilitiesResult({true, {"X", "Y"}}));
+    DecodeText(ReadRequest(s).payload, &seen_receive);
+    Reply(s, kOk, EncodeText("ID-4711"));
+    DecodeSetRequest(ReadRequest(s).payload, &seen_set);
+    Reply(s, kOk);
+    EXPECT_EQ(ReadRequest(s).type, kBye);
+  });
+  {
+    auto talk = Connect(peer);
+    EXPECT_EQ(talk->connectionState, 1);
+    EXPECT_EQ(talk->GetMachineName(), "DriveUnit.PH 150");
+    std::map<std::string, std::string> components = talk->GetComponentsMap();
+    EXPECT_EQ(components,
+              (std::map<std::string, std::string>{{"COMP_A", "1.0"}, {"COMP_B", "2.0"}}));
+    EXPECT_EQ(talk->GetOptionsMap().at("opt"), "on");
+    std::map<std::string, CAxis> channels{{"Z", CAxis{"Z"}}};
+    EXPECT_TRUE(talk->Capabilities(channels, false));
+    EXPECT_EQ(channels.size(), 3u);
+    EXPECT_EQ(channels.at("X").name, "X");
+    std::string value;
+    long error = 99;
+    EXPECT_TRUE(talk->Receive("identifier", value, &error));
+    EXPECT_EQ(value, "ID-4711");
+    EXPECT_EQ(error, 0);
+    EXPECT_TRUE(talk->Set("Comp.Reset", 2.5, Position::NoReference, nullptr));
+  }
+  EXPECT_EQ(seen_flag, 0);
+  EXPECT_EQ(seen_receive, "identifier");
+  EXPECT_EQ(seen_set.name, "Comp.Reset");
+  EXPECT_EQ(seen_set.value, 2.5);
+  EXPECT_EQ(seen_set.reference, -1);
+}
+
+void RecordError(void* user, const char* text) {
+  static_cast<std::string*>(user)->append(text);
+}
+
+TEST_F(TalkTest, ControllerErrorsBecomeTheExceptionTextAndTheConnectionStaysUsable) {
+  FakePeer peer([](Socket& s) {
+    if (!AcceptHello(s))
+      return;
+    ReadRequest(s);
+    Reply(s, kError, EncodeText("Receive: unknown value 'nope'"));
+    ReadRequest(s);
+    Reply(s, kError, EncodeText("Set: no channel 'Q'"));
+    ReadRequest(s);
+    Reply(s, kOk, EncodeText("still here"));
+  });
+  std::string seen;
+  CTevarTalkCOM talk(&RecordError, &seen, peer.connection().c_str(), nullptr);
+  talk.postConnectFlag = true;
+  std::string value = "untouched";
+  long error = 0;
+  EXPECT_EQ(MessageOf([&] { talk.Receive("nope", value, &error); }),
+            "Receive: unknown value 'nope'");
+  EXPECT_EQ(value, "untouched");
+  EXPECT_EQ(error, -1);
+  EXPECT_EQ(seen, "Receive: unknown value 'nope'");
+  EXPECT_EQ(MessageOf([&] { talk.Set("Q", 1, Position::NoReference, nullptr); }),
+            "Set: no channel 'Q'");
+  EXPECT_EQ(talk.connectionState, 1);
+  EXPECT_EQ(talk.GetMachineName(), "still here");
+}
+
+TEST_F(TalkTest, RefusedOrUnreachableControllersLeaveANegativeStateWithoutThrowing) {
+  FakePeer refusing([](Socket& s) {
+    ReadRequest(s);
+    Reply(s, kRefused, EncodeText("station busy"));
+  });
+  CTevarTalkCOM refused(nullptr, nullptr, refusing.connection().c_str(), nullptr);
+  EXPECT_EQ(refused.connectionState, -2);
+  refused.postConnectFlag = true;
+  EXPECT_EQ(MessageOf([&] { refused.GetMachineName(); }), "no connection to the controller");
+
+  std::string nowhere = "127.0.0.1 " + testing::UnusedPort();
+  CTevarTalkCOM unreachable(nullptr, nullptr, nowhere.c_str(), nullptr);
+  EXPECT_EQ(unreachable.connectionState, -1);
+
+  FakePeer silent([](Socket& s) { ReadRequest(s); });  // never answers the hello
+  CTevarTalkCOM mute(nullptr, nullptr, silent.connection().c_str(), nullptr);
+  EXPECT_EQ(mute.connectionState, -1);
+}
+
+TEST_F(TalkTest, BadConnectionTextsAndForeignPeersThrowFromTheConstructor) {
+  EXPECT_EQ(MessageOf([] { CTevarTalkCOM t(nullptr, nullptr, "host port", nullptr); }),
+            "invalid connection text 'host port': port 'port' is not a number from 1 to 65535");
+  CMTConnection link("127.0.0.1", "99999");
+  EXPECT_EQ(MessageOf([&] { CTevarTalkCOM t(nullptr, nullptr, "127.0.0.1 1", &link); }),
+            "invalid connection text '127.0.0.1 99999': port '99999' is not a number from 1 to "
+            "65535");
+  FakePeer foreign([](Socket& s) {
+    ReadRequest(s);
+    Reply(s, kOk, "");
+  });
+  EXPECT_EQ(
+      MessageOf([&] { CTevarTalkCOM t(nullptr, nullptr, foreign.connection().c_str(), nullptr); }),
+      "protocol error: unexpected answer to the hello (frame type 131)");
+}
+
+TEST_F(TalkTest, DefaultConnectionComesFromTheEnvironmentAndRequestsNeedTheFlag) {
+  FakePeer peer([](Socket& s) {
+    if (!AcceptHello(s))
+      return;
+    ReadRequest(s);
+    Reply(s, kOk, EncodeText("M"));
+  });
+  testing::SetEnvironment("TEVAR_TALK_CONNECTION", peer.connection().c_str());
+  CTevarTalkCOM talk(nullptr, nullptr, nullptr, nullptr);
+  testing::SetEnvironment("TEVAR_TALK_CONNECTION", "");
+  EXPECT_EQ(talk.connectionState, 1);
+  EXPECT_EQ(MessageOf([&] { talk.GetMachineName(); }),
+            "connection not confirmed (postConnectFlag is not set)");
+  talk.postConnectFlag = true;
+  EXPECT_EQ(talk.GetMachineName(), "M");
+}
+
+TEST_F(TalkTest, AConnectionCutAtAnyByteOfTheAnswerThrowsAndStaysClosed) {
+  std::string answer = EncodeFrame(kKeepAlive, "") + EncodeFrame(kOk, EncodeText("DriveUnit"));
+  for (std::size_t cut = 0; cut < answer.size(); ++cut) {
+    FakePeer peer([&](Socket& s) {
+      if (!AcceptHello(s))
+        return;
+      ReadRequest(s);
+      SendRaw(s, answer.substr(0, cut));
+    });
+    auto talk = Connect(peer);
+    std::string message = MessageOf([&] { talk->GetMachineName(); });
+    EXPECT_EQ(message, "connection to 127.0.0.1 port " + peer.port() +
+                           " lost: connection closed by the peer")
+        << "cut at " << cut;
+    EXPECT_EQ(talk->connectionState, -3);
+    EXPECT_EQ(MessageOf([&] { talk->GetMachineName(); }), "no connection to the controller");
+  }
+}
+
+TEST_F(TalkTest, MalformedAnswersAreProtocolErrors) {
+  FakePeer peer([](Socket& s) {
+    if (!AcceptHello(s))
+      return;
+    ReadRequest(s);
+    Reply(s, kOk, EncodeText("x") + "trailing");
+    ReadRequest(s);
+    SendRaw(s, std::string("TK\x83\x00\xff\xff\xff\xff", 8));  // announces 4 GiB
+  });
+  auto talk = Connect(peer);
+  EXPECT_EQ(MessageOf([&] { talk->GetMachineName(); }), "protocol error: malformed machine name");
+  EXPECT_EQ(MessageOf([&] { talk->GetComponentsMap(); }),
+            "connection to 127.0.0.1 port " + peer.port() +
+                " lost: frame of 4294967295 bytes exceeds the maximum of 16777216 bytes");
+}
+
+// Reads a whole transfer as the controller would; returns the bytes or "" on a protocol fault.
+std::string ReadTransfer(Socket& s, SendBeginRequest* begin, int* chunks) {
+  Frame frame = ReadRequest(s);
+  if (frame.type != kSendBegin || !DecodeSendBegin(frame.payload, begin))
+    return "";
+  std::string data;
+  while (data.size() < begin->total_size) {
+    frame = ReadRequest(s);
+    if (frame.type != kSendChunk)
+      return "";
+    data += frame.payload;
+    ++*chunks;
+  }
+  return data;
+}
+
+TEST_F(TalkTest, SendStreamsThePayloadInChunksAndReportsTheVerdict) {
+  std::string payload(2 * kSendChunkBytes + 3, '\0');
+  for (std::size_t i = 0; i < payload.size(); ++i)
+    payload[i] = static_cast<char>(i * 7 + i / 4096);
+  std::string received;
+  SendBeginRequest begin;
+  int chunks = 0;
+  FakePeer peer([&](Socket& s) {
+    if (!AcceptHello(s))
+      return;
+    received = ReadTransfer(s, &begin, &chunks);
+    Reply(s, kKeepAlive);
+    Reply(s, kOk);
+    SendBeginRequest empty;
+    int empty_chunks = 0;
+    ReadTransfer(s, &empty, &empty_chunks);
+    Reply(s, kError, EncodeText("flash of COMP_B failed"));
+  });
+  {
+    auto talk = Connect(peer);
+    EXPECT_TRUE(talk->Send("COMP_A", payload));
+    EXPECT_EQ(MessageOf([&] { talk->Send("COMP_B", ""); }), "flash of COMP_B failed");
+  }
+  EXPECT_EQ(begin.name, "COMP_A");
+  EXPECT_EQ(begin.total_size, payload.size());
+  EXPECT_EQ(chunks, 3);
+  EXPECT_TRUE(received == payload);
+}
+
+TEST_F(TalkTest, ASlowControllerSendingKeepAlivesOutlastsTheIdleTimeOut) {
+  FakePeer peer([](Socket& s) {
+    if (!AcceptHello(s))
+      return;
+    ReadRequest(s);
+    for (int i = 0; i < 8; ++i) {  // 1.2 s of work, three times the 400 ms time-out
+      std::this_thread::sleep_for(std::chrono::milliseconds(150));
+      Reply(s, kKeepAlive);
+    }
+    Reply(s, kOk, EncodeText("done"));
+  });
+  auto talk = Connect(peer);
+  std::string value;
+  EXPECT_TRUE(talk->Receive("slow", value, nullptr));
+  EXPECT_EQ(value, "done");
+}
+
+TEST_F(TalkTest, AControllerThatStopsAnsweringOrReadingMakesTheCallFail) {
+  FakePeer mute([](Socket& s) {
+    if (!AcceptHello(s))
+      return;
+    ReadRequest(s);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  });
+  auto talk = Connect(mute);
+  EXPECT_EQ(MessageOf([&] { talk->GetOptionsMap(); }),
+            "connection to 127.0.0.1 port " + mute.port() +
+                " lost: time-out: no data from the peer for 400 ms");
+
+  // The peer reads the start of the transfer and then stops reading without closing: the
+  // socket buffers fill up and the write time-out must end the Send.
+  std::atomic<bool> done{false};
+  FakePeer stalled([&](Socket& s) {
+    if (!AcceptHello(s))
+      return;
+    ReadRequest(s);
+    ReadRequest(s);
+    while (!done)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  });
+  auto sender = Connect(stalled);
+  auto start = std::chrono::steady_clock::now();
+  std::string message = MessageOf([&] { sender->Send("COMP", std::string(256u << 20, 'x')); });
+  done = true;
+  EXPECT_EQ(message, "connection to 127.0.0.1 port " + stalled.port() +
+                         " lost: time-out: peer accepted no data for 400 ms");
+  // A hang guard, not a performance figure.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
+  EXPECT_EQ(sender->connectionState, -3);
+}
+
+}  // namespace
+}  // namespace talk
