@@ -1,0 +1,174 @@
+// MTalkClient: connection texts and their traces, console lines of a failing library, one talk
+// object per successful open, and the error entries of the transfer operations.
+#include "mtalkclient.h"
+
+#include <gtest/gtest.h>
+
+#include "diag_testing.h"
+#include "errtrace.h"
+#include "fake_peer.h"
+
+namespace {
+
+using talk::Frame;
+using talk::Socket;
+using talk::testing::AcceptHello;
+using talk::testing::FakePeer;
+using talk::testing::ReadRequest;
+using talk::testing::Reply;
+
+const char kInstantiating[] = "inst_mt_client(): Instantiating TevarTalkCOM client object ...";
+const char kDone[] = "inst_mt_client(): ................................... done";
+
+class MTalkClientTest : public ::testing::Test {
+ protected:
+  void SetUp() override { talk::testing::SetEnvironment("TEVAR_TALK_TIMEOUT_MS", "400"); }
+  void TearDown() override {
+    talk::testing::SetEnvironment("TEVAR_TALK_TIMEOUT_MS", "");
+    talk::testing::SetEnvironment("TEVAR_TALK_CONNECTION", "");
+  }
+
+  diag::CapturingSink sink_;
+};
+
+// Serves the hello and then answers every request with `answer(frame)` until the client leaves.
+FakePeer::Script Serve(std::function<void(Socket&, const Frame&)> answer) {
+  return [answer](Socket& s) {
+    if (!AcceptHello(s))
+      return;
+    for (Frame frame = ReadRequest(s); frame.type != 0 && frame.type != talk::kBye;
+         frame = ReadRequest(s))
+      answer(s, frame);
+  };
+}
+
+TEST_F(MTalkClientTest, BothEmptyUsesTheDefaultConnectionWithoutATryTrace) {
+  FakePeer peer(Serve([](Socket& s, const Frame&) { Reply(s, talk::kOk, talk::EncodeText("M")); }));
+  talk::testing::SetEnvironment("TEVAR_TALK_CONNECTION", peer.connection().c_str());
+  MTalkClient client;
+  EXPECT_FALSE(client.connected());
+  EXPECT_EQ(client.talk(), nullptr);
+  ASSERT_TRUE(client.Open());
+  EXPECT_TRUE(client.connected());
+  EXPECT_TRUE(client.talk()->postConnectFlag);
+  EXPECT_EQ(client.GetMachineName(), "M");
+  EXPECT_EQ(sink_.Texts(diag::Kind::kTrace), (std::vector<std::string>{kInstantiating, kDone}));
+  EXPECT_TRUE(sink_.ErrorLog().empty());
+}
+
+TEST_F(MTalkClientTest, OneMissingHalfKeepsTheBlankInTheConnectionText) {
+  FakePeer peer(Serve([](Socket&, const Frame&) {}));
+  MTalkClient port_only;
+  port_only.SetConnection("", peer.port());
+  EXPECT_TRUE(port_only.Open());  // " port" reaches 127.0.0.1
+  MTalkClient host_only;
+  host_only.SetConnection("127.0.0.1", "");
+  host_only.Open();  // the default port: whatever answers there, the text is what counts
+  EXPECT_NE(host_only.talk(), nullptr);
+  std::vector<std::string> traces = sink_.Texts(diag::Kind::kTrace);
+  ASSERT_EQ(traces.size(), 6u);
+  EXPECT_EQ(traces[1], "inst_mt_client(): Try to connect to  " + peer.port());
+  EXPECT_EQ(traces[4], "inst_mt_client(): Try to connect to 127.0.0.1 ");
+  EXPECT_EQ(traces[5], kDone);
+}
+
+TEST_F(MTalkClientTest, OpenAfterSuccessKeepsTheOneTalkObject) {
+  FakePeer peer(Serve([](Socket&, const Frame&) {}));
+  MTalkClient client;
+  client.SetConnection("127.0.0.1", peer.port());
+  ASSERT_TRUE(client.Open());
+  CTevarTalkCOM* first = client.talk();
+  EXPECT_TRUE(client.Open());
+  EXPECT_EQ(client.talk(), first);
+  std::vector<std::string> traces = sink_.Texts(diag::Kind::kTrace);
+  EXPECT_EQ(traces, (std::vector<std::string>{
+                        kInstantiating,
+                        "inst_mt_client(): Try to connect to 127.0.0.1 " + peer.port(), kDone}));
+}
+
+TEST_F(MTalkClientTest, AnUnreachableMachineIsLoggedAndOpenFails) {
+  MTalkClient client;
+  client.SetConnection("127.0.0.1", talk::testing::UnusedPort());
+  EXPECT_FALSE(client.Open());
+  EXPECT_FALSE(client.connected());
+  ASSERT_NE(client.talk(), nullptr);
+  EXPECT_LT(client.talk()->connectionState, 0);
+  EXPECT_EQ(sink_.ErrorLog(),
+            (std::vector<std::string>{"inst_mt:client(): no machine connection"}));
+  EXPECT_EQ(sink_.Texts(diag::Kind::kTrace).back(), kDone);
+  // A second open tries again with a new talk object.
+  EXPECT_FALSE(client.Open());
+  EXPECT_EQ(sink_.ErrorLog().size(), 2u);
+}
+
+TEST_F(MTalkClientTest, AThrowingLibraryWritesTheConsoleLinesAndStoresNoObject) {
+  MTalkClient client;
+  client.SetConnection("127.0.0.1", "notaport");
+  ::testing::internal::CaptureStdout();
+  EXPECT_FALSE(client.Open());
+  std::string console = ::testing::internal::GetCapturedStdout();
+  EXPECT_EQ(console,
+            "  error 'invalid connection text '127.0.0.1 notaport': port 'notaport' is not a "
+            "number from 1 to 65535'\n"
+            "instantiating TevarTalkCOM client object ...... failed.\n");
+  EXPECT_EQ(client.talk(), nullptr);
+  EXPECT_FALSE(client.connected());
+  EXPECT_EQ(sink_.Texts(diag::Kind::kTrace),
+            (std::vector<std::string>{kInstantiating,
+                                      "inst_mt_client(): Try to connect to 127.0.0.1 notaport"}));
+  EXPECT_TRUE(sink_.ErrorLog().empty());
+}
+
+TEST_F(MTalkClientTest, TransfersReturnFalseWithOneEntryNamingTheOperation) {
+  std::size_t received_bytes = 0;
+  FakePeer peer(Serve([&](Socket& s, const Frame& frame) {
+    if (frame.type == talk::kSendChunk) {
+      received_bytes += frame.payload.size();
+      if (received_bytes == 3000000)
+        Reply(s, talk::kError, talk::EncodeText("flash failed"));
+    } else if (frame.type == talk::kSendBegin) {
+      talk::SendBeginRequest begin;
+      talk::DecodeSendBegin(frame.payload, &begin);
+      if (begin.total_size == 0)
+        Reply(s, talk::kOk);
+    } else if (frame.type == talk::kReceive) {
+      Reply(s, talk::kError, talk::EncodeText("unknown value"));
+    } else if (frame.type == talk::kSet) {
+      Reply(s, talk::kError, talk::EncodeText("no channel"));
+    }
+  }));
+  MTalkClient client;
+  client.SetConnection("127.0.0.1", peer.port());
+  ASSERT_TRUE(client.Open());
+
+  MErrTraceScope scope;
+  std::string content(3000000, 'f');
+  EXPECT_FALSE(client.Send("COMP_A", std::move(content)));
+  EXPECT_TRUE(content.empty());
+  EXPECT_EQ(diag::CurrentContextEntries(),
+            (std::vector<std::string>{"MTalkClient::Send(): error 'flash failed'"}));
+  EXPECT_TRUE(client.Send("COMP_B", std::string()));
+  std::string value = "kept";
+  EXPECT_FALSE(client.Receive("ID", value));
+  EXPECT_EQ(value, "kept");
+  EXPECT_FALSE(client.Set("Q", 1.0));
+  EXPECT_EQ(diag::CurrentContextEntries(),
+            (std::vector<std::string>{"MTalkClient::Send(): error 'flash failed'",
+                                      "MTalkClient::Receive(): error 'unknown value'",
+                                      "MTalkClient::Set(): error 'no channel'"}));
+  EXPECT_EQ(received_bytes, 3000000u);
+}
+
+TEST_F(MTalkClientTest, TransfersOnAnUnopenedClientFailLikeLibraryErrors) {
+  MTalkClient client;
+  MErrTraceScope scope;
+  std::string value;
+  EXPECT_FALSE(client.Send("COMP", "data"));
+  EXPECT_FALSE(client.Receive("ID", value));
+  EXPECT_EQ(diag::CurrentContextEntries(),
+            (std::vector<std::string>{"MTalkClient::Send(): error 'MTalkClient: not opened'",
+                                      "MTalkClient::Receive(): error 'MTalkClient: not opened'"}));
+  EXPECT_THROW(client.GetComponentsMap(), CTevarTalkError);
+}
+
+}  // namespace
