@@ -1,0 +1,295 @@
+// The INI document of every configuration file: line classes, name order and the document.
+//
+// The model keeps every stored line of a file as it was read, so that a document saves back with
+// its comments, spacing and entry order. Sections and entries are also reachable by name through
+// maps that point at the same line objects. Line texts live in a text pool owned by the document
+// (one allocation per 256 KiB, not one per line), which keeps a large update description at about
+// twice its file size in memory; a line object only points into the pool.
+//
+// Parsing (Open, parse_line), typed reads (Get*Entry), edits (Set*Entry, Delete*) and Save are
+// all members of MIniDataT. Failures never throw: they return false, leave a short reason in the
+// last error text and add error-trace entries.
+//
+// Threads: a document belongs to the thread that uses it; nothing here takes a lock.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class MFastFileReader;
+
+// Byte-wise name order: memcmp over the common length, then the shorter name is less. Names
+// therefore match exactly and case-sensitively.
+struct MIniDataCaseSensitiveCompare {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const;
+};
+
+// Append-only storage for line texts. Every stored text is NUL-terminated so that number
+// conversions can run on it in place. Texts stay valid until Clear or destruction, also when the
+// line that used them is deleted (their bytes are released together with the pool).
+class MIniDataTextPool {
+ public:
+  MIniDataTextPool() = default;
+  MIniDataTextPool(const MIniDataTextPool&) = delete;
+  MIniDataTextPool& operator=(const MIniDataTextPool&) = delete;
+
+  // Copies `text` (plus a NUL) into the pool and returns the copy.
+  const char* Store(std::string_view text);
+  // Stores `head` followed by `tail` as one text.
+  const char* Store(std::string_view head, std::string_view tail);
+  // Releases every text.
+  void Clear();
+
+ private:
+  char* Reserve(size_t size);
+
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  char* free_ = nullptr;
+  size_t free_size_ = 0;
+};
+
+// One stored line: comment, line of blanks, or (in the derived classes) entry or section header.
+// The text excludes the line end and points into the owning document's text pool.
+class MIniDataLine {
+ public:
+  explicit MIniDataLine(std::string_view text) : text_(text.data()), size_(Size32(text.size())) {}
+  virtual ~MIniDataLine() = default;
+  MIniDataLine(const MIniDataLine&) = delete;
+  MIniDataLine& operator=(const MIniDataLine&) = delete;
+
+  std::string_view text() const { return std::string_view(text_, size_); }
+  // The text as a NUL-terminated string (pool texts always carry the NUL).
+  const char* c_str() const { return text_; }
+
+ protected:
+  void set_text(std::string_view text) {
+    text_ = text.data();
+    size_ = Size32(text.size());
+  }
+  static uint32_t Size32(size_t n) { return static_cast<uint32_t>(n); }
+
+ private:
+  const char* text_;
+  uint32_t size_;
+};
+
+// An entry line "name=value". The value offset is the index just past the first '=' (0 for a
+// line accepted without '=' under the lenient options). The name is kept as a slice of the text.
+class MIniDataEntry : public MIniDataLine {
+ public:
+  MIniDataEntry(std::string_view text, size_t value_offset, size_t name_begin, size_t name_size)
+      : MIniDataLine(text),
+        value_offset_(Size32(value_offset)),
+        name_begin_(Size32(name_begin)),
+        name_size_(Size32(name_size)) {}
+  ~MIniDataEntry() override = default;
+
+  std::string_view name() const { return text().substr(name_begin_, name_size_); }
+  size_t value_offset() const { return value_offset_; }
+  // The raw value: the text from the value offset to the line end, blanks and comments included.
+  std::string_view value() const { return text().substr(value_offset_); }
+  // NUL-terminated raw value, for strtol/strtod.
+  const char* value_c_str() const { return c_str() + value_offset_; }
+
+  // Replaces the text (a pool text whose value offset and name are unchanged).
+  void ReplaceText(std::string_view text) { set_text(text); }
+
+ private:
+  uint32_t value_offset_;
+  uint32_t name_begin_;
+  uint32_t name_size_;
+};
+
+// The entry map of a section: name -> entry, byte-wise ordered, not owning. Sections of up to
+// kMaxVectorSize entries (the usual case) use a sorted vector, which is small and fast to fill
+// from files whose entries come in any order; larger ones move to a tree so that a huge section
+// in random order never costs quadratic time.
+class MIniDataEntryIndex {
+ public:
+  MIniDataEntry* Find(std::string_view name) const;
+  // Inserts `entry` under its name; the caller has made sure the name is not present.
+  void Insert(MIniDataEntry* entry);
+  // Removes `entry` (found by its name and identity); true when it was there.
+  bool Erase(MIniDataEntry* entry);
+  // All names in byte-wise order.
+  void Names(std::vector<std::string>* names) const;
+  size_t size() const { return tree_ ? tree_->size() : vector_.size(); }
+
+  static constexpr size_t kMaxVectorSize = 256;
+
+ private:
+  struct NameLess {
+    using is_transparent = void;
+    bool operator()(const MIniDataEntry* a, const MIniDataEntry* b) const;
+    bool operator()(const MIniDataEntry* a, std::string_view b) const;
+    bool operator()(std::string_view a, const MIniDataEntry* b) const;
+  };
+  using Tree = std::set<MIniDataEntry*, NameLess>;
+
+  std::vector<MIniDataEntry*> vector_;
+  std::unique_ptr<Tree> tree_;
+};
+
+// A section: its header line (the whole line, brackets and anything after ']' included), its
+// entry map and its line list. lines()[0] is the section itself; lines()[1...] are its body in
+// file order, owned by the section and deleted with it.
+template <class Compare>
+class MIniDataSectionT : public MIniDataLine {
+ public:
+  // `header` is the header line's text, `name` a slice of it.
+  MIniDataSectionT(std::string_view header, std::string_view name);
+  // Deletes lines 1... (never line 0, the section itself).
+  ~MIniDataSectionT() override;
+
+  std::string_view name() const { return name_; }
+  const std::vector<MIniDataLine*>& lines() const { return lines_; }
+
+  // The entry of exactly that name, or null.
+  MIniDataEntry* FindEntry(std::string_view name) const { return entries_.Find(name); }
+  // Sorted entry names into *names (replacing its contents).
+  void GetEntryNames(std::vector<std::string>* names) const { entries_.Names(names); }
+
+  // Appends a blank or comment line; the section takes ownership.
+  void AddLine(MIniDataLine* line) { lines_.push_back(line); }
+  // Appends an entry whose name is not present yet; the section takes ownership.
+  void AddEntry(MIniDataEntry* entry);
+
+  // Deletes the entry named exactly `entry`: its map slot and its line (see the source for the
+  // line scan). False after an error-trace entry when the name is in neither place or a body line
+  // is malformed.
+  bool DeleteEntry(const char* entry);
+
+ private:
+  MIniDataLine* FindEntryLine(std::string_view name, size_t* index) const;
+
+  std::string_view name_;
+  MIniDataEntryIndex entries_;
+  std::vector<MIniDataLine*> lines_;
+};
+
+// Parser and save options (see SetOptions).
+enum MIniDataOption : uint32_t {
+  kMIniLenientEntries = 0x01,   // a section line without '=' or without a name is an entry
+  kMIniReplaceSections = 0x02,  // a repeated header replaces the earlier section; implies 0x01
+  kMIniFlushOnSave = 0x08,      // Save flushes the file before closing it
+  kMIniSaveViaTemp = 0x10,      // Save writes a temporary file that then replaces the target
+  kMIniReplaceEntries = 0x20,   // a repeated entry name replaces the earlier entry
+};
+
+// The line-preserving INI document. A new document is closed, "new file", not clean, options 0.
+// A document whose Open failed has IsOpen() == false and holds only the lines before the failing
+// one: callers must not Save it over the file they could not read completely.
+template <class Compare>
+class MIniDataT {
+ public:
+  using Section = MIniDataSectionT<Compare>;
+
+  MIniDataT() = default;
+  // Closes the document inside its own error context (dumps it if Close were to fail).
+  virtual ~MIniDataT();
+  MIniDataT(const MIniDataT&) = delete;
+  MIniDataT& operator=(const MIniDataT&) = delete;
+
+  // Reads and parses the whole file `path`, replacing the content. A missing file is no error:
+  // empty, open, new file, not clean, true. Parse failures stop at the offending line (the last
+  // error says why); then false with open == false.
+  bool Open(const char* path);
+  // Discards all lines and sections, empties the file name; open = false, new file = true,
+  // clean unchanged. Always true.
+  bool Close();
+  // Classifies one line (without its line end) and adds it to the model: blank and comment lines
+  // to the current section or the prologue, headers as new sections, everything else as an entry
+  // of the current section. False with the last error set and an error-trace entry.
+  bool parse_line(const std::string& line);
+
+  // ---- Typed reads. Section names are exact; entry names lose trailing blanks. Readers add no
+  // error-trace entry: false alone tells a missing section, entry or number. ----
+
+  // The raw value (from just past the first '=' to the line end). *value untouched when missing.
+  bool GetStringEntry(const char* section, const char* entry, std::string* value) const;
+  // strtol (base 10) of the raw value, clamped to 32 bits. Missing: false, *value untouched;
+  // nothing converted: false, *value = 0.
+  bool GetLongEntry(const char* section, const char* entry, long* value) const;
+  // As GetLongEntry with strtod.
+  bool GetDoubleEntry(const char* section, const char* entry, double* value) const;
+  // The section of exactly that name, or null. The pointer lives until the section is deleted.
+  Section* GetSection(const char* section) const;
+  // True when the section has an entry of exactly that name (no trimming).
+  bool HasEntry(const char* section, const char* entry) const;
+  // All section names, byte-wise sorted (replaces *names).
+  void GetSectionNames(std::vector<std::string>* names) const;
+  // The section's entry names, byte-wise sorted; empty for a missing section.
+  void GetEntryNames(const char* section, std::vector<std::string>* names) const;
+
+  // ---- Edits. Each success clears clean; each failure leaves the document unchanged. ----
+
+  // Sets the value formatted "%ld", creating the section and the entry when missing. Fails for a
+  // name that would read back as a comment.
+  bool SetLongEntry(const char* section, const char* entry, long value);
+  // As SetLongEntry with "%.17g" (every double reads back exactly).
+  bool SetDoubleEntry(const char* section, const char* entry, double value);
+  // Deletes the section of exactly that name with all its lines.
+  bool DeleteSection(const char* section);
+
+  // Writes prologue and sections (sorted by name), every line ending in CR LF, to the file name
+  // given to Open, in the write mode the options choose. Success: new file = false, clean = true.
+  // Does not look at IsOpen(): see the class comment.
+  bool Save();
+
+  // ---- State ----
+  bool IsOpen() const { return open_; }
+  bool IsNewFile() const { return new_file_; }
+  bool IsClean() const { return clean_; }
+  const std::string& GetFileName() const { return file_name_; }
+  const std::string& GetLastError() const { return last_error_; }
+  uint32_t GetOptions() const { return options_; }
+  // Sets the MIniDataOption bits used by later parse_line and Save calls.
+  void SetOptions(uint32_t options) { options_ = options; }
+  // Blank and comment lines before the first header.
+  const std::vector<MIniDataLine*>& prologue() const { return prologue_; }
+
+ protected:
+  // Creates the section "[name]" (not present yet) and returns it.
+  Section* add_new_section(const char* section);
+  // Appends the entry line "name=value" (name not present yet) to `section`.
+  MIniDataEntry* add_new_entry(Section* section, std::string_view name, std::string_view value);
+  // Formats the last error text (at most 1023 characters).
+  void set_last_error(const char* format, ...)
+#if defined(__GNUC__)
+      __attribute__((format(printf, 2, 3)))
+#endif
+      ;
+
+  bool open_ = false;
+  bool new_file_ = true;
+  bool clean_ = false;
+  std::string file_name_;
+  uint32_t options_ = 0;
+  std::vector<MIniDataLine*> prologue_;
+  std::map<std::string_view, Section*, Compare> sections_;
+  Section* current_section_ = nullptr;
+  std::string last_error_;
+  MIniDataTextPool pool_;
+
+ private:
+  bool ReadAllLines(MFastFileReader* reader);
+  bool ParseHeader(const std::string& line);
+  bool ParseEntry(const std::string& line, size_t first);
+  bool ReplaceEntry(std::string_view name);
+  void AddPlainLine(std::string_view text);
+  bool SetEntryText(const char* function, const char* section, const char* entry,
+                    const std::string& formatted);
+};
+
+using MIniData = MIniDataT<MIniDataCaseSensitiveCompare>;
+using MIniDataSection = MIniDataSectionT<MIniDataCaseSensitiveCompare>;
+
+extern template class MIniDataSectionT<MIniDataCaseSensitiveCompare>;
+extern template class MIniDataT<MIniDataCaseSensitiveCompare>;
