@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -66,5 +68,42 @@ class ErrorContext {
   std::vector<std::string> Entries() const { return diag::CurrentContextEntries(); }
   void Clear() { MErrTrace_ClearContext(); }
 };
+
+// Sets or removes an environment variable for the process (both the runtime's copy and the
+// system's, which ExpandEnvironmentStrings and GetEnvironmentVariable read on Windows).
+inline void SetEnv(const char* name, const char* value) {
+#ifdef _WIN32
+  _putenv_s(name, value);
+#else
+  setenv(name, value, 1);
+#endif
+}
+inline void UnsetEnv(const char* name) {
+#ifdef _WIN32
+  _putenv_s(name, "");
+#else
+  unsetenv(name);
+#endif
+}
+
+// Makes `folder` the current directory for the object's lifetime.
+class CurrentDirectory {
+ public:
+  explicit CurrentDirectory(const std::string& folder) : saved_(std::filesystem::current_path()) {
+    std::filesystem::current_path(folder);
+  }
+  ~CurrentDirectory() { std::filesystem::current_path(saved_); }
+
+ private:
+  std::filesystem::path saved_;
+};
+
+// `path` with every '/' and '\\' written as `separator`.
+inline std::string WithSeparator(std::string path, char separator) {
+  for (char& c : path)
+    if (c == '/' || c == '\\')
+      c = separator;
+  return path;
+}
 
 }  // namespace fileio_testing
