@@ -81,29 +81,31 @@ class MIniDataLine {
 };
 
 // An entry line "name=value". The value offset is the index just past the first '=' (0 for a
-// line accepted without '=' under the lenient options). The name is kept as a slice of the text.
+// line accepted without '=' under the lenient options). The name is a slice of the text the
+// entry was created with; it stays valid when a new value replaces the text (pool texts live as
+// long as the document's pool).
 class MIniDataEntry : public MIniDataLine {
  public:
-  MIniDataEntry(std::string_view text, size_t value_offset, size_t name_begin, size_t name_size)
+  MIniDataEntry(std::string_view text, size_t value_offset, std::string_view name)
       : MIniDataLine(text),
         value_offset_(Size32(value_offset)),
-        name_begin_(Size32(name_begin)),
-        name_size_(Size32(name_size)) {}
+        name_(name.data()),
+        name_size_(Size32(name.size())) {}
   ~MIniDataEntry() override = default;
 
-  std::string_view name() const { return text().substr(name_begin_, name_size_); }
+  std::string_view name() const { return std::string_view(name_, name_size_); }
   size_t value_offset() const { return value_offset_; }
   // The raw value: the text from the value offset to the line end, blanks and comments included.
   std::string_view value() const { return text().substr(value_offset_); }
   // NUL-terminated raw value, for strtol/strtod.
   const char* value_c_str() const { return c_str() + value_offset_; }
 
-  // Replaces the text (a pool text whose value offset and name are unchanged).
+  // Replaces the text by a NUL-terminated pool text; value offset and name stay.
   void ReplaceText(std::string_view text) { set_text(text); }
 
  private:
   uint32_t value_offset_;
-  uint32_t name_begin_;
+  const char* name_;
   uint32_t name_size_;
 };
 
@@ -284,8 +286,8 @@ class MIniDataT {
   bool ParseEntry(const std::string& line, size_t first);
   bool ReplaceEntry(std::string_view name);
   void AddPlainLine(std::string_view text);
-  bool SetEntryText(const char* function, const char* section, const char* entry,
-                    const std::string& formatted);
+  const MIniDataEntry* FindEntry(const char* section, const char* entry) const;
+  bool SetEntryText(const char* section, const char* entry, std::string_view formatted);
 };
 
 using MIniData = MIniDataT<MIniDataCaseSensitiveCompare>;
