@@ -1,0 +1,87 @@
+// Journal lines byte for byte, appending to an existing journal, and escaping of odd names.
+#include "journal.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace sim {
+namespace {
+
+std::string TempPath(const std::string& name) {
+  const std::string path = testing::TempDir() + "sim_journal_" + name;
+  std::remove(path.c_str());
+  return path;
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST(Journal, WritesOneTabSeparatedLinePerRequestAndFlushesEachAtOnce) {
+  const std::string path = TempPath("lines");
+  Journal journal;
+  std::string error;
+  ASSERT_TRUE(journal.Open(path, &error)) << error;
+  journal.Connect();
+  journal.MachineName();
+  journal.Components();
+  journal.Options();
+  journal.Capabilities();
+  journal.Send("ipo", 9, 0xcbf43926u);
+  // Read while the journal is still open: every line must already be on disk.
+  EXPECT_EQ("CONNECT\nMACHINE_NAME\nCOMPONENTS\nOPTIONS\nCAPABILITIES\nSEND\tipo\t9\tcbf43926\n",
+            ReadAll(path));
+  journal.SendFailed("plc", "dropped during transfer");
+  journal.Receive("ipo.identifier");
+  journal.Set("compensation", 0);
+  journal.Set("X", 1.5);
+  journal.Set("Y", -1e-7);
+  journal.Set("Z", 123456789.0);
+  journal.Disconnect();
+  EXPECT_EQ(
+      "CONNECT\nMACHINE_NAME\nCOMPONENTS\nOPTIONS\nCAPABILITIES\nSEND\tipo\t9\tcbf43926\n"
+      "SEND_FAILED\tplc\tdropped during transfer\nRECEIVE\tipo.identifier\n"
+      "SET\tcompensation\t0\nSET\tX\t1.5\nSET\tY\t-1e-07\nSET\tZ\t1.23457e+08\nDISCONNECT\n",
+      ReadAll(path));
+}
+
+TEST(Journal, AppendsToAnExistingFileAndDropsLinesWhenNotOpen) {
+  const std::string path = TempPath("append");
+  { std::ofstream(path, std::ios::binary) << "CONNECT\n"; }
+  Journal unopened;
+  unopened.Connect();  // must neither crash nor write anywhere
+  Journal journal;
+  std::string error;
+  ASSERT_TRUE(journal.Open(path, &error)) << error;
+  journal.Send("big", 536870912ull, 0x0000000au);
+  EXPECT_EQ("CONNECT\nSEND\tbig\t536870912\t0000000a\n", ReadAll(path));
+}
+
+TEST(Journal, OpenFailureNamesTheFile) {
+  Journal journal;
+  std::string error;
+  const std::string path = testing::TempDir() + "no_such_dir_sim/j.log";
+  EXPECT_FALSE(journal.Open(path, &error));
+  EXPECT_EQ(0u, error.rfind("cannot open journal '" + path + "': ", 0)) << error;
+}
+
+TEST(Journal, EscapesSeparatorsInsideNamesSoEveryRequestStaysOneLine) {
+  EXPECT_EQ("plain name", EscapeJournalField("plain name"));
+  EXPECT_EQ("a\\tb\\nc\\rd\\\\e", EscapeJournalField("a\tb\nc\rd\\e"));
+  const std::string path = TempPath("escape");
+  Journal journal;
+  std::string error;
+  ASSERT_TRUE(journal.Open(path, &error)) << error;
+  journal.Receive("x\ty");
+  journal.SendFailed("n\n", "r\tr");
+  EXPECT_EQ("RECEIVE\tx\\ty\nSEND_FAILED\tn\\n\tr\\tr\n", ReadAll(path));
+}
+
+}  // namespace
+}  // namespace sim

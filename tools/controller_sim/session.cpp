@@ -1,0 +1,266 @@
+// The per-connection protocol loop. Transfers are not read with ReadFrame: their chunks go through
+// one reused buffer and straight into the checksum, so that a transfer of hundreds of megabytes
+// costs the simulator a megabyte of memory, not a copy of the payload.
+#include "session.h"
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+#include "frame_io.h"
+#include "messages.h"
+
+namespace sim {
+namespace {
+
+constexpr int kWriteTimeoutMs = 30000;
+// A client in the middle of a transfer that sends nothing for this long has gone.
+constexpr int kTransferIdleTimeoutMs = 60000;
+constexpr std::size_t kReceiveBufferBytes = 1u << 20;
+
+// What a request handler tells the loop: go on with the next request, or end the connection.
+enum class Next { kContinue, kClose };
+
+class Session {
+ public:
+  Session(talk::Socket socket, Controller* controller)
+      : socket_(std::move(socket)), controller_(controller) {}
+
+  void Run();
+
+ private:
+  bool Hello();
+  Next Dispatch(const talk::Frame& request);
+  Next HandleReceive(const talk::Frame& request);
+  Next HandleSet(const talk::Frame& request);
+  Next HandleSend(const talk::Frame& request);
+  // Reads the chunks of `transfer`; false when the connection must end (already journaled).
+  bool ReceiveChunks(Transfer* transfer);
+  bool ReceiveChunk(Transfer* transfer, std::uint32_t length);
+  bool WaitMinimumSendTime(std::chrono::steady_clock::time_point start);
+  Next Reply(std::uint8_t type, const std::string& payload);
+  Next ProtocolError(const std::string& what);
+
+  talk::Socket socket_;
+  Controller* controller_;
+  std::vector<char> buffer_;
+};
+
+void Report(const std::string& text) {
+  std::fprintf(stderr, "controller_sim: %s\n", text.c_str());
+}
+
+void Session::Run() {
+  if (!Hello())
+    return;
+  for (;;) {
+    talk::Frame request;
+    std::string error;
+    // The next request may be long in coming (an operator reading a message box): no time-out.
+    const talk::IoStatus status =
+        talk::ReadFrame(socket_, talk::kDefaultMaxFrameBytes, -1, &request, &error);
+    if (status != talk::IoStatus::kOk) {
+      if (status == talk::IoStatus::kFailed)
+        Report("connection ended: " + error);
+      break;
+    }
+    if (request.type == talk::kBye || Dispatch(request) == Next::kClose)
+      break;
+  }
+  controller_->Disconnect();
+}
+
+// False when the connection ends here; CONNECT and DISCONNECT are journaled in pairs.
+bool Session::Hello() {
+  talk::Frame hello;
+  std::string error;
+  if (talk::ReadFrame(socket_, talk::kDefaultMaxFrameBytes, kTransferIdleTimeoutMs, &hello,
+                      &error) != talk::IoStatus::kOk) {
+    if (!error.empty())
+      Report("no hello: " + error);
+    return false;
+  }
+  std::uint32_t version = 0;
+  if (hello.type != talk::kHello || !talk::DecodeU32(hello.payload, &version)) {
+    ProtocolError("the first request is not a hello");
+    return false;
+  }
+  const bool accepted = controller_->Connect();
+  Next next = Next::kContinue;
+  if (version != talk::kProtocolVersion) {
+    Reply(talk::kError,
+          talk::EncodeText("unsupported protocol version " + std::to_string(version)));
+    next = Next::kClose;
+  } else if (!accepted) {
+    Reply(talk::kRefused, talk::EncodeText("the controller refuses the machine connection"));
+    next = Next::kClose;
+  } else {
+    next = Reply(talk::kHelloOk, talk::EncodeU32(talk::kProtocolVersion));
+  }
+  if (next == Next::kClose)
+    controller_->Disconnect();
+  return next == Next::kContinue;
+}
+
+Next Session::Dispatch(const talk::Frame& request) {
+  const bool empty = request.payload.empty();
+  switch (request.type) {
+    case talk::kMachineName:
+      if (!empty)
+        break;
+      return Reply(talk::kOk, talk::EncodeText(controller_->MachineName()));
+    case talk::kComponents:
+      if (!empty)
+        break;
+      return Reply(talk::kOk, talk::EncodeMap(controller_->Components()));
+    case talk::kOptions:
+      if (!empty)
+        break;
+      return Reply(talk::kOk, talk::EncodeMap(controller_->Options()));
+    case talk::kCapabilities: {
+      std::uint8_t flag = 0;
+      if (!talk::DecodeU8(request.payload, &flag))
+        break;
+      talk::CapabilitiesResult result{true, controller_->Capabilities()};
+      return Reply(talk::kOk, talk::EncodeCapabilitiesResult(result));
+    }
+    case talk::kReceive:
+      return HandleReceive(request);
+    case talk::kSet:
+      return HandleSet(request);
+    case talk::kSendBegin:
+      return HandleSend(request);
+    default:
+      return ProtocolError("unexpected frame type " + std::to_string(request.type));
+  }
+  return ProtocolError("malformed request of type " + std::to_string(request.type));
+}
+
+Next Session::HandleReceive(const talk::Frame& request) {
+  std::string name;
+  if (!talk::DecodeText(request.payload, &name))
+    return ProtocolError("malformed receive");
+  std::string value;
+  std::string error;
+  if (!controller_->Receive(name, &value, &error))
+    return Reply(talk::kError, talk::EncodeText(error));
+  return Reply(talk::kOk, talk::EncodeText(value));
+}
+
+Next Session::HandleSet(const talk::Frame& request) {
+  talk::SetRequest set;
+  if (!talk::DecodeSetRequest(request.payload, &set))
+    return ProtocolError("malformed set");
+  std::string error;
+  if (!controller_->Set(set.name, set.value, &error))
+    return Reply(talk::kError, talk::EncodeText(error));
+  return Reply(talk::kOk, std::string());
+}
+
+Next Session::HandleSend(const talk::Frame& request) {
+  talk::SendBeginRequest begin;
+  if (!talk::DecodeSendBegin(request.payload, &begin))
+    return ProtocolError("malformed send");
+  const auto start = std::chrono::steady_clock::now();
+  Transfer transfer = controller_->BeginSend(begin.name, begin.total_size);
+  if (!ReceiveChunks(&transfer))
+    return Next::kClose;
+  if (!WaitMinimumSendTime(start)) {
+    controller_->FailSend(transfer, kReasonConnectionLost);
+    return Next::kClose;
+  }
+  std::string error;
+  if (!controller_->EndSend(transfer, &error))
+    return Reply(talk::kError, talk::EncodeText(error));
+  return Reply(talk::kOk, std::string());
+}
+
+bool Session::ReceiveChunks(Transfer* transfer) {
+  while (!transfer->ShouldDrop() && !transfer->Complete()) {
+    unsigned char header_bytes[talk::kFrameHeaderBytes];
+    std::string error;
+    talk::FrameHeader header;
+    const talk::IoStatus status =
+        socket_.ReceiveExact(header_bytes, sizeof header_bytes, kTransferIdleTimeoutMs, &error);
+    if (status != talk::IoStatus::kOk) {
+      controller_->FailSend(*transfer, kReasonConnectionLost);
+      return false;
+    }
+    if (!talk::DecodeFrameHeader(header_bytes, talk::kDefaultMaxFrameBytes, &header, &error) ||
+        header.type != talk::kSendChunk ||
+        header.length > transfer->total_size() - transfer->received()) {
+      controller_->FailSend(*transfer, kReasonProtocolError);
+      ProtocolError(error.empty() ? "bad chunk during a transfer" : error);
+      return false;
+    }
+    if (!ReceiveChunk(transfer, header.length))
+      return false;
+  }
+  if (transfer->ShouldDrop()) {
+    // Cut off: closing with unread bytes resets the connection, as a controller that lost power.
+    controller_->FailSend(*transfer, kReasonDropped);
+    return false;
+  }
+  return true;
+}
+
+bool Session::ReceiveChunk(Transfer* transfer, std::uint32_t length) {
+  if (buffer_.empty())
+    buffer_.resize(kReceiveBufferBytes);
+  while (length > 0) {
+    std::size_t got = 0;
+    std::string error;
+    const std::size_t want = length < buffer_.size() ? length : buffer_.size();
+    if (socket_.ReceiveSome(buffer_.data(), want, kTransferIdleTimeoutMs, &got, &error) !=
+        talk::IoStatus::kOk) {
+      controller_->FailSend(*transfer, kReasonConnectionLost);
+      return false;
+    }
+    transfer->Add(buffer_.data(), got);
+    length -= static_cast<std::uint32_t>(got);
+    if (transfer->ShouldDrop())
+      return true;
+  }
+  return true;
+}
+
+// Holds the answer back until the transfer has taken send_seconds, with keep-alive frames so that
+// the client's idle time-out does not fire. False when the client has gone.
+bool Session::WaitMinimumSendTime(std::chrono::steady_clock::time_point start) {
+  const auto deadline = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                    std::chrono::duration<double>(controller_->send_seconds()));
+  const auto interval = std::chrono::milliseconds(talk::kKeepAliveIntervalMs / 2);
+  for (auto now = std::chrono::steady_clock::now(); now < deadline;
+       now = std::chrono::steady_clock::now()) {
+    std::this_thread::sleep_for(
+        std::min<std::chrono::steady_clock::duration>(deadline - now, interval));
+    std::string error;
+    if (talk::WriteFrame(socket_, talk::kKeepAlive, std::string(), kWriteTimeoutMs, &error) !=
+        talk::IoStatus::kOk)
+      return false;
+  }
+  return true;
+}
+
+Next Session::Reply(std::uint8_t type, const std::string& payload) {
+  std::string error;
+  if (talk::WriteFrame(socket_, type, payload, kWriteTimeoutMs, &error) != talk::IoStatus::kOk) {
+    Report("cannot answer the client: " + error);
+    return Next::kClose;
+  }
+  return Next::kContinue;
+}
+
+Next Session::ProtocolError(const std::string& what) {
+  Report("protocol error: " + what);
+  return Next::kClose;
+}
+
+}  // namespace
+
+void ServeClient(talk::Socket client, Controller* controller) {
+  Session(std::move(client), controller).Run();
+}
+
+}  // namespace sim

@@ -1,0 +1,163 @@
+// Station files: value trimming and escapes, every section, fault switches, and the error texts
+// an operator sees for a broken file.
+#include "station_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+
+namespace sim {
+namespace {
+
+std::string Unescape(const std::string& raw) {
+  std::string value = "unchanged";
+  std::string error;
+  EXPECT_TRUE(UnescapeStationValue(raw, &value, &error)) << raw << ": " << error;
+  return value;
+}
+
+std::string UnescapeError(const std::string& raw) {
+  std::string value;
+  std::string error;
+  EXPECT_FALSE(UnescapeStationValue(raw, &value, &error)) << raw;
+  return error;
+}
+
+TEST(StationValue, TrimsBlanksAndReplacesEscapes) {
+  EXPECT_EQ("V 2.3.1", Unescape("  V 2.3.1 \t"));
+  EXPECT_EQ("", Unescape("   "));
+  EXPECT_EQ("line1\nline2\r\n\tx\\y", Unescape(" line1\\nline2\\r\\n\\tx\\\\y "));
+  // An escaped blank at an end survives the trim because the trim sees the escape, not a blank.
+  EXPECT_EQ("\t", Unescape("\\t"));
+  EXPECT_EQ("a;b # not a comment", Unescape("a;b # not a comment"));
+  EXPECT_EQ("unknown escape \"\\x\"", UnescapeError("a\\xb"));
+  EXPECT_EQ("backslash at the end of the value", UnescapeError("abc\\"));
+}
+
+RawSections FullStation() {
+  return {{"machine", {{"name", " DriveUnit.PH 150 "}}},
+          {"components", {{"ipo", "V 1.2"}, {"plc", "V 3.0"}}},
+          {"options", {{"machine.count", "1"}}},
+          {"values", {{"bsp.response", "hw=A\\nbsp=2.1"}}},
+          {"channels", {{"compensation", "on"}, {"X", ""}}},
+          {"after_send", {{"ipo", "V 1.3"}}},
+          {"faults",
+           {{"refuse", "1"},
+            {"send_error", " ipo , plc,,"},
+            {"receive_error", "a"},
+            {"set_error", "X,Y"},
+            {"drop_during_send", "big"},
+            {"send_seconds", "2.5"}}}};
+}
+
+TEST(StationBuild, ReadsEverySectionAndFaultSwitch) {
+  Station s;
+  std::string error;
+  ASSERT_TRUE(BuildStation(FullStation(), &s, &error)) << error;
+  EXPECT_EQ("DriveUnit.PH 150", s.machine_name);
+  EXPECT_EQ((std::map<std::string, std::string>{{"ipo", "V 1.2"}, {"plc", "V 3.0"}}), s.components);
+  EXPECT_EQ("1", s.options.at("machine.count"));
+  EXPECT_EQ("hw=A\nbsp=2.1", s.values.at("bsp.response"));
+  EXPECT_EQ(2u, s.channels.size());
+  EXPECT_EQ("V 1.3", s.after_send.at("ipo"));
+  EXPECT_TRUE(s.faults.refuse);
+  EXPECT_EQ((std::set<std::string>{"ipo", "plc"}), s.faults.send_error);
+  EXPECT_EQ((std::set<std::string>{"a"}), s.faults.receive_error);
+  EXPECT_EQ((std::set<std::string>{"X", "Y"}), s.faults.set_error);
+  EXPECT_EQ((std::set<std::string>{"big"}), s.faults.drop_during_send);
+  EXPECT_DOUBLE_EQ(2.5, s.faults.send_seconds);
+
+  // Only [machine] is required; refuse=0 is the default spelled out.
+  ASSERT_TRUE(
+      BuildStation({{"machine", {{"name", "M"}}}, {"faults", {{"refuse", "0"}}}}, &s, &error))
+      << error;
+  EXPECT_FALSE(s.faults.refuse);
+  EXPECT_TRUE(s.components.empty());
+  EXPECT_EQ(0.0, s.faults.send_seconds);
+}
+
+std::string BuildError(RawSections sections) {
+  Station s;
+  std::string error;
+  EXPECT_FALSE(BuildStation(sections, &s, &error));
+  return error;
+}
+
+TEST(StationBuild, RejectsWhatWouldSilentlyChangeARehearsal) {
+  RawSections s = FullStation();
+  s["faults"]["refuse"] = "yes";
+  EXPECT_EQ("[faults] refuse must be 0 or 1, not \"yes\"", BuildError(s));
+  for (const char* bad : {"", "-1", "abc", "1.5s", "3601"}) {
+    s = FullStation();
+    s["faults"]["send_seconds"] = bad;
+    EXPECT_EQ(std::string("[faults] send_seconds must be a number of seconds from 0 to 3600, "
+                          "not \"") +
+                  bad + "\"",
+              BuildError(s));
+  }
+  s = FullStation();
+  s["faults"]["send_eror"] = "x";
+  EXPECT_EQ("unknown entry \"send_eror\" in [faults]", BuildError(s));
+  s = FullStation();
+  s["machine"]["model"] = "x";
+  EXPECT_EQ("unknown entry \"model\" in [machine]", BuildError(s));
+  s = FullStation();
+  s["machine"]["name"] = "  ";
+  EXPECT_EQ("[machine] needs a name", BuildError(s));
+  s = FullStation();
+  s.erase("machine");
+  EXPECT_EQ("[machine] needs a name", BuildError(s));
+  s = FullStation();
+  s["component"]["ipo"] = "1";
+  EXPECT_EQ("unknown section [component]", BuildError(s));
+  s = FullStation();
+  s["values"]["bsp"] = "a\\qb";
+  EXPECT_EQ("[values] bsp: unknown escape \"\\q\"", BuildError(s));
+}
+
+std::string WriteTemp(const std::string& name, const std::string& text) {
+  const std::string path = testing::TempDir() + "sim_station_" + name;
+  std::ofstream(path, std::ios::binary) << text;
+  return path;
+}
+
+TEST(StationFile, ReadsAnIniDocument) {
+  const std::string path =
+      WriteTemp("good.ini",
+                "; rehearsal controller\r\n[machine]\r\nname = DriveUnit.PH 150\r\n\r\n"
+                "[components]\r\nipo = V 1.2 \r\n[values]\r\nbsp = a=1\\nb=2\r\n[faults]\r\n"
+                "send_error = ipo\r\n");
+  Station s;
+  std::string error;
+  ASSERT_TRUE(ReadStationFile(path, &s, &error)) << error;
+  EXPECT_EQ("DriveUnit.PH 150", s.machine_name);
+  EXPECT_EQ("V 1.2", s.components.at("ipo"));
+  EXPECT_EQ("a=1\nb=2", s.values.at("bsp"));
+  EXPECT_EQ(1u, s.faults.send_error.count("ipo"));
+}
+
+TEST(StationFile, ErrorsNameTheFile) {
+  Station s;
+  std::string error;
+  const std::string missing = testing::TempDir() + "sim_station_missing.ini";
+  std::remove(missing.c_str());
+  EXPECT_FALSE(ReadStationFile(missing, &s, &error));
+  EXPECT_EQ("station file '" + missing + "': cannot be read", error);
+
+  const std::string twice = WriteTemp("twice.ini", "[machine]\nname=a\n[machine]\nname=b\n");
+  EXPECT_FALSE(ReadStationFile(twice, &s, &error));
+  EXPECT_EQ("station file '" + twice + "': Section [machine] seen twice", error);
+
+  const std::string no_equals = WriteTemp("noeq.ini", "[machine]\nname\n");
+  EXPECT_FALSE(ReadStationFile(no_equals, &s, &error));
+  EXPECT_EQ("station file '" + no_equals + "': No '=' found in \"name\" in section [machine]",
+            error);
+
+  const std::string bad = WriteTemp("bad.ini", "[machine]\nname=a\n[faults]\nrefuse=2\n");
+  EXPECT_FALSE(ReadStationFile(bad, &s, &error));
+  EXPECT_EQ("station file '" + bad + "': [faults] refuse must be 0 or 1, not \"2\"", error);
+}
+
+}  // namespace
+}  // namespace sim
