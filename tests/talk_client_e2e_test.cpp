@@ -1,0 +1,142 @@
+// MTalkClient and the talk library against the real simulator: every request, the bytes a
+// transfer delivers, [after_send], several connections in a row, and the journal of it all.
+#include <gtest/gtest.h>
+
+#include "diag_testing.h"
+#include "errtrace.h"
+#include "mtalkclient.h"
+#include "payload.h"
+#include "simulated_controller.h"
+
+namespace {
+
+const char* const kStation =
+    "; a small controller\n"
+    "[machine]\nname = DriveUnit.PH 150\n"
+    "[components]\nipo = V 1.2.0\nplc = V 3.0\n"
+    "[options]\nmachine.count = 1\nipo.order = 0\n"
+    "[values]\nipo.identifier = IPO-7\nbsp.response = hw=A1\\nbsp=2.1\\n\n"
+    "[channels]\ncompensation = 1\nX = \n"
+    "[after_send]\nipo = V 1.3.0\n";
+
+std::string TestName() {
+  return testing::UnitTest::GetInstance()->current_test_info()->name();
+}
+
+class TalkClientE2E : public testing::Test {
+ protected:
+  void StartSim(const std::string& station, const std::vector<std::string>& args = {}) {
+    std::string error;
+    ASSERT_TRUE(sim_.Start(station, args, &error)) << error;
+  }
+  void OpenClient(MTalkClient* client) {
+    client->SetConnection("127.0.0.1", sim_.port_text());
+    ASSERT_TRUE(client->Open());
+  }
+
+  e2e::SimulatedController sim_{TestName()};
+};
+
+TEST_F(TalkClientE2E, EveryRequestIsAnsweredFromTheStationAndJournaled) {
+  StartSim(kStation);
+  {
+    MTalkClient client;
+    OpenClient(&client);
+    EXPECT_EQ("DriveUnit.PH 150", client.GetMachineName());
+    EXPECT_EQ((std::map<std::string, std::string>{{"ipo", "V 1.2.0"}, {"plc", "V 3.0"}}),
+              client.GetComponentsMap());
+    EXPECT_EQ((std::map<std::string, std::string>{{"ipo.order", "0"}, {"machine.count", "1"}}),
+              client.GetOptionsMap());
+    std::map<std::string, CAxis> channels;
+    EXPECT_TRUE(client.GetChannelMap(channels));
+    ASSERT_EQ(2u, channels.size());
+    EXPECT_EQ(1u, channels.count("compensation"));
+    EXPECT_EQ(1u, channels.count("X"));
+    std::string value;
+    EXPECT_TRUE(client.Receive("ipo.identifier", value));
+    EXPECT_EQ("IPO-7", value);
+    EXPECT_TRUE(client.Receive("bsp.response", value));
+    EXPECT_EQ("hw=A1\nbsp=2.1\n", value);
+    EXPECT_TRUE(client.Set("compensation", 0.0));
+  }
+  EXPECT_EQ(
+      (std::vector<std::string>{"CONNECT", "MACHINE_NAME", "COMPONENTS", "OPTIONS", "CAPABILITIES",
+                                "RECEIVE\tipo.identifier", "RECEIVE\tbsp.response",
+                                "SET\tcompensation\t0", "DISCONNECT"}),
+      sim_.WaitForJournalLines(9));
+}
+
+TEST_F(TalkClientE2E, TransfersArriveWholeAndChangeTheReportedVersion) {
+  StartSim(kStation);
+  // Three and a bit chunks of the library, so chunk boundaries are crossed; and an empty file.
+  const std::string payload = e2e::MakePayload(3 * 4 * 1024 * 1024 + 12345, 7);
+  const std::string crc = e2e::Crc32Hex(payload);
+  {
+    MTalkClient client;
+    OpenClient(&client);
+    EXPECT_TRUE(client.Send("ipo", payload));
+    EXPECT_TRUE(client.Send("plc", std::string()));
+    EXPECT_EQ("V 1.3.0", client.GetComponentsMap().at("ipo"));
+    EXPECT_EQ("V 3.0", client.GetComponentsMap().at("plc"));
+  }
+  EXPECT_EQ((std::vector<std::string>{
+                "CONNECT", "SEND\tipo\t" + std::to_string(payload.size()) + "\t" + crc,
+                "SEND\tplc\t0\t00000000", "COMPONENTS", "COMPONENTS", "DISCONNECT"}),
+            sim_.WaitForJournalLines(6));
+}
+
+TEST_F(TalkClientE2E, ConnectionsInARowSeeTheVersionsOfEarlierTransfers) {
+  StartSim(kStation);
+  for (int round = 0; round < 3; ++round) {
+    MTalkClient client;
+    OpenClient(&client);
+    const std::string expected = round == 0 ? "V 1.2.0" : "V 1.3.0";
+    EXPECT_EQ(expected, client.GetComponentsMap().at("ipo")) << "round " << round;
+    if (round == 0) {
+      EXPECT_TRUE(client.Send("ipo", "image"));
+    }
+  }
+  const std::vector<std::string> lines = sim_.WaitForJournalLines(10);
+  EXPECT_EQ((std::vector<std::string>{
+                "CONNECT", "COMPONENTS", "SEND\tipo\t5\t" + e2e::Crc32Hex("image"), "DISCONNECT",
+                "CONNECT", "COMPONENTS", "DISCONNECT", "CONNECT", "COMPONENTS", "DISCONNECT"}),
+            lines);
+  EXPECT_TRUE(sim_.process().Running());
+}
+
+TEST_F(TalkClientE2E, UnknownValuesAndChannelsFailWithTheControllersText) {
+  StartSim(kStation);
+  diag::CapturingSink sink;
+  MErrTrace_BeginContext();
+  MTalkClient client;
+  OpenClient(&client);
+  std::string value = "kept";
+  EXPECT_FALSE(client.Receive("nothing", value));
+  EXPECT_EQ("kept", value);
+  EXPECT_FALSE(client.Set("Y", 1.5));
+  // A failed request leaves the connection usable.
+  EXPECT_EQ("DriveUnit.PH 150", client.GetMachineName());
+  EXPECT_EQ((std::vector<std::string>{"MTalkClient::Receive(): error 'unknown value \"nothing\"'",
+                                      "MTalkClient::Set(): error 'unknown channel \"Y\"'"}),
+            diag::CurrentContextEntries());
+  MErrTrace_EndContext();
+  EXPECT_EQ(
+      (std::vector<std::string>{"CONNECT", "RECEIVE\tnothing", "SET\tY\t1.5", "MACHINE_NAME"}),
+      sim_.WaitForJournalLines(4));
+}
+
+TEST_F(TalkClientE2E, OnceEndsTheSimulatorAfterTheFirstClient) {
+  StartSim(kStation, {"--once"});
+  {
+    MTalkClient client;
+    OpenClient(&client);
+    EXPECT_EQ("DriveUnit.PH 150", client.GetMachineName());
+  }
+  int status = -1;
+  ASSERT_TRUE(sim_.process().Wait(10000, &status));
+  EXPECT_EQ(0, status);
+  EXPECT_EQ((std::vector<std::string>{"CONNECT", "MACHINE_NAME", "DISCONNECT"}),
+            sim_.JournalLines());
+}
+
+}  // namespace
