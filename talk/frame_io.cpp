@@ -20,17 +20,24 @@ IoStatus WriteFrame(Socket& socket, std::uint8_t type, const std::string& payloa
   return WriteFrame(socket, type, payload.data(), payload.size(), timeout_ms, error);
 }
 
-IoStatus ReadFrame(Socket& socket, std::uint32_t max_payload, int timeout_ms, Frame* frame,
-                   std::string* error) {
-  unsigned char header_bytes[kFrameHeaderBytes];
-  IoStatus status = socket.ReceiveExact(header_bytes, sizeof header_bytes, timeout_ms, error);
+IoStatus ReadFrameHeader(Socket& socket, std::uint32_t max_payload, int timeout_ms,
+                         FrameHeader* header, std::string* error) {
+  unsigned char bytes[kFrameHeaderBytes];
+  IoStatus status = socket.ReceiveExact(bytes, sizeof bytes, timeout_ms, error);
   if (status != IoStatus::kOk)
     return status;
+  return DecodeFrameHeader(bytes, max_payload, header, error) ? IoStatus::kOk : IoStatus::kFailed;
+}
+
+IoStatus ReadFrame(Socket& socket, std::uint32_t max_payload, int timeout_ms, Frame* frame,
+                   std::string* error) {
   FrameHeader header;
-  if (!DecodeFrameHeader(header_bytes, max_payload, &header, error))
-    return IoStatus::kFailed;
+  IoStatus status = ReadFrameHeader(socket, max_payload, timeout_ms, &header, error);
+  if (status != IoStatus::kOk)
+    return status;
   frame->type = header.type;
-  frame->payload.assign(header.length, '\0');
+  // resize keeps the capacity of a reused frame: no fresh allocation per chunk.
+  frame->payload.resize(header.length);
   if (header.length == 0)
     return IoStatus::kOk;
   return socket.ReceiveExact(&frame->payload[0], header.length, timeout_ms, error);
