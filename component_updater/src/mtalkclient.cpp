@@ -7,46 +7,46 @@
 
 #include "errtrace.h"
 
-MTalkClient::MTalkClient() : connected_(false) {}
+MTalkClient::MTalkClient() : connected(false) {}
 
 MTalkClient::~MTalkClient() = default;
 
-void MTalkClient::SetConnection(const std::string& host, const std::string& port) {
-  host_ = host;
-  port_ = port;
+void MTalkClient::SetConnection(const std::string& host_text, const std::string& port_text) {
+  host = host_text;
+  port = port_text;
 }
 
 bool MTalkClient::Open() {
-  if (connected_)
+  if (connected)
     return true;
   if (inst_mt_client())
-    connected_ = true;
-  return connected_;
+    connected = true;
+  return connected;
 }
 
 bool MTalkClient::inst_mt_client() {
   MTRACE(0, "inst_mt_client(): Instantiating TevarTalkCOM client object ...");
   try {
     std::unique_ptr<CTevarTalkCOM> created;
-    if (host_.empty() && port_.empty()) {
+    if (host.empty() && port.empty()) {
       created.reset(new CTevarTalkCOM(nullptr, nullptr, nullptr, nullptr));
     } else {
       // With only one half set the blank still stands: "host " or " port".
-      std::string connection = host_ + " " + port_;
+      std::string connection = host + " " + port;
       MTRACE(0, "inst_mt_client(): Try to connect to %s", connection.c_str());
       created.reset(new CTevarTalkCOM(nullptr, nullptr, connection.c_str(), nullptr));
     }
     // A retried open replaces the object of the failed one, which closes its connection.
-    talk_ = std::move(created);
+    talk = std::move(created);
   } catch (const CTevarTalkError& error) {
     std::printf("  error '%s'\n", error.message.c_str());
     std::printf("instantiating TevarTalkCOM client object ...... failed.\n");
     std::fflush(stdout);
     return false;
   }
-  talk_->postConnectFlag = true;
+  talk->postConnectFlag = true;
   bool result = true;
-  if (talk_->connectionState < 0) {
+  if (talk->connectionState < 0) {
     MERRLOG("inst_mt:client(): no machine connection");
     result = false;
   }
@@ -57,9 +57,9 @@ bool MTalkClient::inst_mt_client() {
 CTevarTalkCOM& MTalkClient::Talk() {
   // Callers open the client first; a missing object is a library-level failure, reported the way
   // the library reports its own.
-  if (!talk_)
+  if (!talk)
     throw CTevarTalkError("MTalkClient: not opened");
-  return *talk_;
+  return *talk;
 }
 
 std::string MTalkClient::GetMachineName() {

@@ -43,14 +43,14 @@ class MTalkClient {
   bool Set(const char* name, double value);
 
   // For tests and the update run: whether an open succeeded, and the talk object (may be null).
-  bool connected() const { return connected_; }
-  CTevarTalkCOM* talk() const { return talk_.get(); }
+  bool IsConnected() const { return connected; }
+  CTevarTalkCOM* TalkObject() const { return talk.get(); }
 
  private:
   CTevarTalkCOM& Talk();
 
-  std::unique_ptr<CTevarTalkCOM> talk_;
-  bool connected_;
-  std::string host_;
-  std::string port_;
+  std::unique_ptr<CTevarTalkCOM> talk;  // none until opened
+  bool connected;                       // true once an open succeeded; never reset
+  std::string host;
+  std::string port;
 };

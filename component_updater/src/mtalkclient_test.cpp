@@ -46,11 +46,11 @@ TEST_F(MTalkClientTest, BothEmptyUsesTheDefaultConnectionWithoutATryTrace) {
   FakePeer peer(Serve([](Socket& s, const Frame&) { Reply(s, talk::kOk, talk::EncodeText("M")); }));
   talk::testing::SetEnvironment("TEVAR_TALK_CONNECTION", peer.connection().c_str());
   MTalkClient client;
-  EXPECT_FALSE(client.connected());
-  EXPECT_EQ(client.talk(), nullptr);
+  EXPECT_FALSE(client.IsConnected());
+  EXPECT_EQ(client.TalkObject(), nullptr);
   ASSERT_TRUE(client.Open());
-  EXPECT_TRUE(client.connected());
-  EXPECT_TRUE(client.talk()->postConnectFlag);
+  EXPECT_TRUE(client.IsConnected());
+  EXPECT_TRUE(client.TalkObject()->postConnectFlag);
   EXPECT_EQ(client.GetMachineName(), "M");
   EXPECT_EQ(sink_.Texts(diag::Kind::kTrace), (std::vector<std::string>{kInstantiating, kDone}));
   EXPECT_TRUE(sink_.ErrorLog().empty());
@@ -64,7 +64,7 @@ TEST_F(MTalkClientTest, OneMissingHalfKeepsTheBlankInTheConnectionText) {
   MTalkClient host_only;
   host_only.SetConnection("127.0.0.1", "");
   host_only.Open();  // the default port: whatever answers there, the text is what counts
-  EXPECT_NE(host_only.talk(), nullptr);
+  EXPECT_NE(host_only.TalkObject(), nullptr);
   std::vector<std::string> traces = sink_.Texts(diag::Kind::kTrace);
   ASSERT_EQ(traces.size(), 6u);
   EXPECT_EQ(traces[1], "inst_mt_client(): Try to connect to  " + peer.port());
@@ -77,9 +77,9 @@ TEST_F(MTalkClientTest, OpenAfterSuccessKeepsTheOneTalkObject) {
   MTalkClient client;
   client.SetConnection("127.0.0.1", peer.port());
   ASSERT_TRUE(client.Open());
-  CTevarTalkCOM* first = client.talk();
+  CTevarTalkCOM* first = client.TalkObject();
   EXPECT_TRUE(client.Open());
-  EXPECT_EQ(client.talk(), first);
+  EXPECT_EQ(client.TalkObject(), first);
   std::vector<std::string> traces = sink_.Texts(diag::Kind::kTrace);
   EXPECT_EQ(traces, (std::vector<std::string>{
                         kInstantiating,
@@ -90,9 +90,9 @@ TEST_F(MTalkClientTest, AnUnreachableMachineIsLoggedAndOpenFails) {
   MTalkClient client;
   client.SetConnection("127.0.0.1", talk::testing::UnusedPort());
   EXPECT_FALSE(client.Open());
-  EXPECT_FALSE(client.connected());
-  ASSERT_NE(client.talk(), nullptr);
-  EXPECT_LT(client.talk()->connectionState, 0);
+  EXPECT_FALSE(client.IsConnected());
+  ASSERT_NE(client.TalkObject(), nullptr);
+  EXPECT_LT(client.TalkObject()->connectionState, 0);
   EXPECT_EQ(sink_.ErrorLog(),
             (std::vector<std::string>{"inst_mt:client(): no machine connection"}));
   EXPECT_EQ(sink_.Texts(diag::Kind::kTrace).back(), kDone);
@@ -111,8 +111,8 @@ TEST_F(MTalkClientTest, AThrowingLibraryWritesTheConsoleLinesAndStoresNoObject) 
             "  error 'invalid connection text '127.0.0.1 notaport': port 'notaport' is not a "
             "number from 1 to 65535'\n"
             "instantiating TevarTalkCOM client object ...... failed.\n");
-  EXPECT_EQ(client.talk(), nullptr);
-  EXPECT_FALSE(client.connected());
+  EXPECT_EQ(client.TalkObject(), nullptr);
+  EXPECT_FALSE(client.IsConnected());
   EXPECT_EQ(sink_.Texts(diag::Kind::kTrace),
             (std::vector<std::string>{kInstantiating,
                                       "inst_mt_client(): Try to connect to 127.0.0.1 notaport"}));
