@@ -120,7 +120,8 @@ int64_t MFastFile_ReadAtOnce(const char* path, std::string* content);
 
 // Writes `size` bytes to `path` in `mode`: 0, 1 or 2, plus 4 to flush before closing, or 10 to
 // write a temporary file in the target's folder (always flushed) that replaces the target only
-// once the whole block is written, flushed and closed. Returns the bytes written or -1 after
+// once the whole block is written, flushed and closed. Mode 10 needs a folder in `path`: a bare
+// file name gives GetTempFileName no directory and fails. Returns the bytes written or -1 after
 // error-trace entries.
 int64_t MFastFile_WriteAtOnce(const char* path, const void* data, size_t size, int mode);
 

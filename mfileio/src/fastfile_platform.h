@@ -25,8 +25,9 @@ bool OsWriteChunk(MFileHandle handle, const void* buffer, uint64_t count, uint64
 // Pushes the file's buffered data to the disk.
 bool OsFlush(MFileHandle handle);
 
-// Creates an empty file with a new unique name beginning with "ffw" in `folder` ("" for the
-// platform's default place) and writes its name into `name` (`capacity` bytes).
+// Creates an empty file with a new unique name beginning with "ffw" in the existing directory
+// `folder` (ending with a separator) and writes its name into `name` (`capacity` bytes). An empty
+// `folder` names no directory and fails, as GetTempFileName does.
 bool OsCreateTempFile(const char* folder, char* name, size_t capacity);
 
 // Deletes a file; used to drop a temporary file that never replaced its target.

@@ -100,6 +100,12 @@ bool closefile(MFileHandle handle) {
 }
 
 bool OsCreateTempFile(const char* folder, char* name, size_t capacity) {
+  // GetTempFileName wants an existing directory and takes "" for none; so does this body, so
+  // that a bare file name fails alike on both platforms.
+  if (*folder == '\0') {
+    errno = ENOTDIR;
+    return false;
+  }
   std::string pattern = std::string(folder) + "ffwXXXXXX";
   std::string posix = ToPosixPath(pattern.c_str());
   if (pattern.size() >= capacity) {

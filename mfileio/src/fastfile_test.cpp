@@ -239,14 +239,19 @@ TEST(FastFileWriteAtOnce, TemporaryFileReplacesTheTarget) {
     EXPECT_EQ(folder.Names(), (Lines{"settings.ini"})) << "no temporary file stays behind";
   }
 
-  // Without a folder to put the temporary file in, the target is never touched.
-  const std::string nowhere = folder.File("missing/settings.ini");
+  // Without a folder to put the temporary file in (a missing one, or none in a bare name), the
+  // target is never touched.
+  fileio_testing::CurrentDirectory cwd(folder.path());
   ErrorContext context;
-  EXPECT_EQ(MFastFile_WriteAtOnce(nowhere.c_str(), "x", 1, kFastFileReplaceViaTemp), -1);
-  Lines entries = context.Entries();
-  ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries[0].rfind("MFastFile_WriteAtOnce(): GetTempFileName() failed:", 0), 0u)
-      << entries[0];
+  for (const std::string& target : {folder.File("missing/settings.ini"), std::string("bare.ini")}) {
+    EXPECT_EQ(MFastFile_WriteAtOnce(target.c_str(), "x", 1, kFastFileReplaceViaTemp), -1);
+    Lines entries = context.Entries();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].rfind("MFastFile_WriteAtOnce(): GetTempFileName() failed:", 0), 0u)
+        << entries[0];
+    context.Clear();
+  }
+  EXPECT_EQ(folder.Names(), (Lines{"settings.ini"}));
 }
 
 TEST(FastFileWriteAtOnce, ASecondWriterIsRefusedButReadersShare) {
