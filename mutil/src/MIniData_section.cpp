@@ -1,6 +1,8 @@
-// The building blocks beneath the INI document: byte-wise name order, the text pool, the entry
+// The building blocks beneath the INI document: the pool of line objects and texts, the entry
 // index of a section, and the section itself with its entry deletion by line scan.
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 #include "MIniData_template_core.h"
@@ -22,37 +24,40 @@ bool IsCommentChar(char c) {
 
 }  // namespace
 
-bool MIniDataCaseSensitiveCompare::operator()(std::string_view a, std::string_view b) const {
-  const size_t common = std::min(a.size(), b.size());
-  const int order = common == 0 ? 0 : std::memcmp(a.data(), b.data(), common);
-  return order != 0 ? order < 0 : a.size() < b.size();
-}
+// ---- MIniDataPool ----
 
-// ---- MIniDataTextPool ----
-
-char* MIniDataTextPool::Reserve(size_t size) {
+char* MIniDataPool::Reserve(size_t size, size_t alignment) {
+  size_t padding = free_size_ == 0
+                       ? 0
+                       : (alignment - reinterpret_cast<uintptr_t>(free_) % alignment) % alignment;
   if (size > kPoolBlockSize / 4) {
-    // Kept in front of the current block so that its free space stays usable.
+    // Kept in front of the current block so that its free space stays usable. new[] memory is
+    // aligned for every object.
     blocks_.emplace(blocks_.begin(), new char[size]);
     return blocks_.front().get();
   }
-  if (size > free_size_) {
+  if (size + padding > free_size_) {
     blocks_.emplace_back(new char[kPoolBlockSize]);
     free_ = blocks_.back().get();
     free_size_ = kPoolBlockSize;
+    padding = 0;
   }
-  char* result = free_;
-  free_ += size;
-  free_size_ -= size;
+  char* result = free_ + padding;
+  free_ += size + padding;
+  free_size_ -= size + padding;
   return result;
 }
 
-const char* MIniDataTextPool::Store(std::string_view text) {
+void* MIniDataPool::Allocate(size_t size) {
+  return Reserve(size, alignof(std::max_align_t) < 8 ? alignof(std::max_align_t) : 8);
+}
+
+const char* MIniDataPool::Store(std::string_view text) {
   return Store(text, std::string_view());
 }
 
-const char* MIniDataTextPool::Store(std::string_view head, std::string_view tail) {
-  char* copy = Reserve(head.size() + tail.size() + 1);
+const char* MIniDataPool::Store(std::string_view head, std::string_view tail) {
+  char* copy = Reserve(head.size() + tail.size() + 1, 1);
   if (!head.empty())
     std::memcpy(copy, head.data(), head.size());
   if (!tail.empty())
@@ -61,7 +66,7 @@ const char* MIniDataTextPool::Store(std::string_view head, std::string_view tail
   return copy;
 }
 
-void MIniDataTextPool::Clear() {
+void MIniDataPool::Clear() {
   blocks_.clear();
   free_ = nullptr;
   free_size_ = 0;
@@ -145,6 +150,12 @@ template <class Compare>
 MIniDataSectionT<Compare>::~MIniDataSectionT() {
   for (size_t i = 1; i < lines_.size(); ++i)
     delete lines_[i];
+}
+
+template <class Compare>
+void MIniDataSectionT<Compare>::Compact() {
+  lines_.shrink_to_fit();
+  entries_.ShrinkToFit();
 }
 
 template <class Compare>

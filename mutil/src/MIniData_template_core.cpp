@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 
 #include "errtrace.h"
 #include "fastfile.h"
@@ -125,6 +126,8 @@ bool MIniDataT<Compare>::Open(const char* path) {
   current_section_ = nullptr;
   if (!ReadAllLines(&reader))
     return false;
+  if (current_section_ != nullptr)
+    current_section_->Compact();
   clean_ = true;
   open_ = true;
   return true;
@@ -182,7 +185,8 @@ bool MIniDataT<Compare>::parse_line(const std::string& line) {
 
 template <class Compare>
 void MIniDataT<Compare>::AddPlainLine(std::string_view text) {
-  auto* line = new MIniDataLine(std::string_view(pool_.Store(text), text.size()));
+  void* memory = pool_.Allocate(sizeof(MIniDataLine));  // object first: its text follows it
+  auto* line = ::new (memory) MIniDataLine(std::string_view(pool_.Store(text), text.size()));
   if (current_section_ != nullptr)
     current_section_->AddLine(line);
   else
@@ -210,8 +214,11 @@ bool MIniDataT<Compare>::ParseHeader(const std::string& line) {
       return false;
     }
   }
+  if (current_section_ != nullptr)
+    current_section_->Compact();
+  void* memory = pool_.Allocate(sizeof(Section));
   const std::string_view header(pool_.Store(line), line.size());
-  auto* section = new Section(header, header.substr(1, close - 1));
+  auto* section = ::new (memory) Section(header, header.substr(1, close - 1));
   sections_.emplace(section->name(), section);
   current_section_ = section;
   return true;
@@ -243,9 +250,12 @@ bool MIniDataT<Compare>::ParseEntry(const std::string& line, size_t first) {
   if (current_section_->FindEntry(std::string_view(line).substr(first, name_size)) != nullptr &&
       !ReplaceEntry(std::string_view(line).substr(first, name_size)))
     return false;
+  // The object goes first so that a lookup finds the entry's name right behind it.
+  void* memory = pool_.Allocate(sizeof(MIniDataEntry));
   const std::string_view text(pool_.Store(line), line.size());
   const size_t value_offset = equals == std::string::npos ? 0 : equals + 1;
-  current_section_->AddEntry(new MIniDataEntry(text, value_offset, text.substr(first, name_size)));
+  current_section_->AddEntry(::new (memory)
+                                 MIniDataEntry(text, value_offset, text.substr(first, name_size)));
   return true;
 }
 
@@ -357,8 +367,9 @@ void MIniDataT<Compare>::GetEntryNames(const char* section, std::vector<std::str
 template <class Compare>
 typename MIniDataT<Compare>::Section* MIniDataT<Compare>::add_new_section(const char* section) {
   const std::string line = std::string("[") + section + "]";
+  void* memory = pool_.Allocate(sizeof(Section));
   const std::string_view header(pool_.Store(line), line.size());
-  auto* created = new Section(header, header.substr(1, line.size() - 2));
+  auto* created = ::new (memory) Section(header, header.substr(1, line.size() - 2));
   sections_.emplace(created->name(), created);
   return created;
 }
@@ -367,8 +378,9 @@ template <class Compare>
 MIniDataEntry* MIniDataT<Compare>::add_new_entry(Section* section, std::string_view name,
                                                  std::string_view value) {
   const std::string line = std::string(name) + "=" + std::string(value);
+  void* memory = pool_.Allocate(sizeof(MIniDataEntry));
   const std::string_view text(pool_.Store(line), line.size());
-  auto* entry = new MIniDataEntry(text, name.size() + 1, text.substr(0, name.size()));
+  auto* entry = ::new (memory) MIniDataEntry(text, name.size() + 1, text.substr(0, name.size()));
   section->AddEntry(entry);
   return entry;
 }

@@ -2,9 +2,12 @@
 //
 // The model keeps every stored line of a file as it was read, so that a document saves back with
 // its comments, spacing and entry order. Sections and entries are also reachable by name through
-// maps that point at the same line objects. Line texts live in a text pool owned by the document
-// (one allocation per 256 KiB, not one per line), which keeps a large update description at about
-// twice its file size in memory; a line object only points into the pool.
+// maps that point at the same line objects.
+//
+// Memory: line objects and their texts live in a pool owned by the document (one allocation per
+// 256 KiB, not two per line), each object next to its text. A large update description takes
+// about twice its file size. Deleting a line runs its destructor; its bytes, like the texts that
+// an edit replaced, are released when the document is closed.
 //
 // Parsing (Open, parse_line), typed reads (Get*Entry), edits (Set*Entry, Delete*) and Save are
 // all members of MIniDataT. Failures never throw: they return false, leave a short reason in the
@@ -15,6 +18,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <set>
@@ -28,27 +32,33 @@ class MFastFileReader;
 // therefore match exactly and case-sensitively.
 struct MIniDataCaseSensitiveCompare {
   using is_transparent = void;
-  bool operator()(std::string_view a, std::string_view b) const;
+  bool operator()(std::string_view a, std::string_view b) const {
+    const size_t common = a.size() < b.size() ? a.size() : b.size();
+    const int order = common == 0 ? 0 : std::memcmp(a.data(), b.data(), common);
+    return order != 0 ? order < 0 : a.size() < b.size();
+  }
 };
 
-// Append-only storage for line texts. Every stored text is NUL-terminated so that number
-// conversions can run on it in place. Texts stay valid until Clear or destruction, also when the
-// line that used them is deleted (their bytes are released together with the pool).
-class MIniDataTextPool {
+// Append-only storage for line objects and line texts. Every stored text is NUL-terminated so
+// that number conversions can run on it in place. Everything stays valid until Clear or
+// destruction, also after the line that used it was deleted.
+class MIniDataPool {
  public:
-  MIniDataTextPool() = default;
-  MIniDataTextPool(const MIniDataTextPool&) = delete;
-  MIniDataTextPool& operator=(const MIniDataTextPool&) = delete;
+  MIniDataPool() = default;
+  MIniDataPool(const MIniDataPool&) = delete;
+  MIniDataPool& operator=(const MIniDataPool&) = delete;
 
+  // Raw memory for a line object, aligned for every line class.
+  void* Allocate(size_t size);
   // Copies `text` (plus a NUL) into the pool and returns the copy.
   const char* Store(std::string_view text);
   // Stores `head` followed by `tail` as one text.
   const char* Store(std::string_view head, std::string_view tail);
-  // Releases every text.
+  // Releases everything. The caller has destroyed every object made in the pool.
   void Clear();
 
  private:
-  char* Reserve(size_t size);
+  char* Reserve(size_t size, size_t alignment);
 
   std::vector<std::unique_ptr<char[]>> blocks_;
   char* free_ = nullptr;
@@ -56,13 +66,22 @@ class MIniDataTextPool {
 };
 
 // One stored line: comment, line of blanks, or (in the derived classes) entry or section header.
-// The text excludes the line end and points into the owning document's text pool.
+// The text excludes the line end and points into the owning document's pool.
+//
+// Line objects are made only in a pool (`new (pool) T(...)`, or placement into memory from
+// `pool.Allocate`); `delete line` runs the destructor and leaves the bytes to the pool. Plain
+// `new` is not available.
 class MIniDataLine {
  public:
   explicit MIniDataLine(std::string_view text) : text_(text.data()), size_(Size32(text.size())) {}
   virtual ~MIniDataLine() = default;
   MIniDataLine(const MIniDataLine&) = delete;
   MIniDataLine& operator=(const MIniDataLine&) = delete;
+
+  static void* operator new(size_t size, MIniDataPool& pool) { return pool.Allocate(size); }
+  static void operator delete(void*, MIniDataPool&) {}
+  static void operator delete(void*) {}
+  static void* operator new(size_t) = delete;
 
   std::string_view text() const { return std::string_view(text_, size_); }
   // The text as a NUL-terminated string (pool texts always carry the NUL).
@@ -123,6 +142,7 @@ class MIniDataEntryIndex {
   // All names in byte-wise order.
   void Names(std::vector<std::string>* names) const;
   size_t size() const { return tree_ ? tree_->size() : vector_.size(); }
+  void ShrinkToFit() { vector_.shrink_to_fit(); }
 
   static constexpr size_t kMaxVectorSize = 256;
 
@@ -157,6 +177,10 @@ class MIniDataSectionT : public MIniDataLine {
   MIniDataEntry* FindEntry(std::string_view name) const { return entries_.Find(name); }
   // Sorted entry names into *names (replacing its contents).
   void GetEntryNames(std::vector<std::string>* names) const { entries_.Names(names); }
+
+  // Gives back the spare capacity of the line list and the entry map; the parser calls it when
+  // a section is complete.
+  void Compact();
 
   // Appends a blank or comment line; the section takes ownership.
   void AddLine(MIniDataLine* line) { lines_.push_back(line); }
@@ -278,7 +302,7 @@ class MIniDataT {
   std::map<std::string_view, Section*, Compare> sections_;
   Section* current_section_ = nullptr;
   std::string last_error_;
-  MIniDataTextPool pool_;
+  MIniDataPool pool_;
 
  private:
   bool ReadAllLines(MFastFileReader* reader);
