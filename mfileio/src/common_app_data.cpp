@@ -16,7 +16,8 @@ bool GetCommonAppDataFolder(std::string& folder) {
     return true;
   std::string system_folder;
   if (!OsMachineAppDataFolder(&system_folder)) {
-    MERRTRACE("GetCommonAppDataFolder() failed %s", ErrnoText(errno).c_str());
+    const std::string reason = ErrnoText(errno);
+    MERRTRACE("GetCommonAppDataFolder() failed %s", reason.c_str());
     return false;
   }
   folder = system_folder;

@@ -35,8 +35,10 @@ MFileHandle openwritefile(const char* path, int mode) {
     return kInvalidFileHandle;
   }
   MFileHandle handle = OsOpenWrite(path, base_mode, (mode & kFlushBit) != 0);
-  if (handle == kInvalidFileHandle)
-    MERRTRACE("%s(): CreateFile(%s, ...) failed: %u", "openwritefile", path, ErrorNumber());
+  if (handle == kInvalidFileHandle) {
+    const unsigned error = ErrorNumber();
+    MERRTRACE("%s(): CreateFile(%s, ...) failed: %u", "openwritefile", path, error);
+  }
   return handle;
 }
 
@@ -49,7 +51,8 @@ bool read64(MFileHandle handle, void* buffer, uint64_t count, uint64_t* read) {
   do {
     uint64_t got = 0;
     if (!OsReadChunk(handle, position, std::min(remaining, kMaxIoChunk), &got)) {
-      MERRTRACE("%s(): ReadFile() failed: %u", "read64", ErrorNumber());
+      const unsigned error = ErrorNumber();
+      MERRTRACE("%s(): ReadFile() failed: %u", "read64", error);
       return false;
     }
     *read += got;
@@ -68,7 +71,8 @@ bool write64(MFileHandle handle, const void* buffer, uint64_t count, uint64_t* w
   do {
     uint64_t put = 0;
     if (!OsWriteChunk(handle, position, std::min(remaining, kMaxIoChunk), &put)) {
-      MERRTRACE("%s(): WriteFile() failed: %u", "write64", ErrorNumber());
+      const unsigned error = ErrorNumber();
+      MERRTRACE("%s(): WriteFile() failed: %u", "write64", error);
       return false;
     }
     *written += put;
@@ -76,7 +80,8 @@ bool write64(MFileHandle handle, const void* buffer, uint64_t count, uint64_t* w
     remaining -= put;
     // A chunk that moves nothing would be repeated forever: the write cannot complete.
     if (put == 0 && remaining > 0 && count > kMaxIoChunk) {
-      MERRTRACE("%s(): WriteFile() failed: %u", "write64", ErrorNumber());
+      const unsigned error = ErrorNumber();
+      MERRTRACE("%s(): WriteFile() failed: %u", "write64", error);
       return false;
     }
   } while (count > kMaxIoChunk && remaining > 0);
@@ -96,8 +101,8 @@ bool MFastFileReader::Open(const char* path) {
     return false;
   }
   if (!openfile(path, &handle_)) {
-    MERRTRACE("MFastFileReader::Open(): openfile(\"%s\") failed: %d", path,
-              static_cast<int>(LastOsError()));
+    const int error = static_cast<int>(LastOsError());
+    MERRTRACE("MFastFileReader::Open(): openfile(\"%s\") failed: %d", path, error);
     handle_ = kInvalidFileHandle;
     return false;
   }
@@ -112,9 +117,10 @@ bool MFastFileReader::Close() {
     return true;
   name_.clear();
   bool closed = closefile(handle_);
-  if (!closed)
-    MERRTRACE("MFastFileReader::Close(): CloseHandle() failed: %d",
-              static_cast<int>(LastOsError()));
+  if (!closed) {
+    const int error = static_cast<int>(LastOsError());
+    MERRTRACE("MFastFileReader::Close(): CloseHandle() failed: %d", error);
+  }
   handle_ = kInvalidFileHandle;
   open_marker_ = -1;
   return closed;
@@ -201,8 +207,8 @@ int64_t MFastFile_ReadAtOnce(const char* path, void* buffer, size_t size) {
   if (!read)
     MERRTRACE("MFastFile_ReadAtOnce(): ReadFile(..,%zu,..) failed for \"%s\"", size, path);
   if (!closefile(handle)) {
-    MERRTRACE("MFastFile_ReadAtOnce(): CloseHandle() failed for \"%s\": %d", path,
-              static_cast<int>(LastOsError()));
+    const int error = static_cast<int>(LastOsError());
+    MERRTRACE("MFastFile_ReadAtOnce(): CloseHandle() failed for \"%s\": %d", path, error);
     return -1;
   }
   return read ? static_cast<int64_t>(count) : -1;
@@ -243,7 +249,8 @@ char* CreateTempBeside(const char* path) {
   }
   std::string folder(file_dirname(path, name) ? name : "");
   if (!OsCreateTempFile(folder.c_str(), name, capacity)) {
-    MERRTRACE("MFastFile_WriteAtOnce(): GetTempFileName() failed:%u", ErrorNumber());
+    const unsigned error = ErrorNumber();
+    MERRTRACE("MFastFile_WriteAtOnce(): GetTempFileName() failed:%u", error);
     free(name);
     return nullptr;
   }
@@ -258,11 +265,13 @@ bool WriteFlushClose(MFileHandle handle, const void* data, size_t size, bool flu
   if (!ok)
     MERRTRACE("%s(): write64() failed", kFunction);
   if (ok && flush && !OsFlush(handle)) {
-    MERRTRACE("%s(): FlushFileBuffers() failed: %u", kFunction, ErrorNumber());
+    const unsigned error = ErrorNumber();
+    MERRTRACE("%s(): FlushFileBuffers() failed: %u", kFunction, error);
     ok = false;
   }
   if (!closefile(handle)) {
-    MERRTRACE("%s(): CloseHandle() failed: %u", kFunction, ErrorNumber());
+    const unsigned error = ErrorNumber();
+    MERRTRACE("%s(): CloseHandle() failed: %u", kFunction, error);
     ok = false;
   }
   return ok;
@@ -272,8 +281,8 @@ bool WriteFlushClose(MFileHandle handle, const void* data, size_t size, bool flu
 bool ReplaceTarget(char* temp, const char* path, bool written) {
   bool ok = written;
   if (ok && !file_rename(temp, path)) {
-    MERRTRACE("MFastFile_WriteAtOnce(): file_rename(%s,%s) failed: %s", temp, path,
-              ErrnoText(errno).c_str());
+    const std::string reason = ErrnoText(errno);
+    MERRTRACE("MFastFile_WriteAtOnce(): file_rename(%s,%s) failed: %s", temp, path, reason.c_str());
     ok = false;
   }
   // A temporary that never became the target is of no use to anyone.

@@ -45,8 +45,9 @@ bool file_exists(const char* path) {
 bool file_rename(const char* from, const char* to) {
   if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING))
     return true;
-  MERRTRACE("file_rename(): MoveFileEx(%s,%s) failed: %u", from, to,
-            static_cast<unsigned>(GetLastError()));
+  const DWORD error = GetLastError();
+  MERRTRACE("file_rename(): MoveFileEx(%s,%s) failed: %u", from, to, static_cast<unsigned>(error));
+  SetLastError(error);
   return false;
 }
 

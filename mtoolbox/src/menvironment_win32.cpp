@@ -21,8 +21,8 @@ bool MReplaceEnvironmentVars(std::string& text) {
   char buffer[kLocalChars + 2];
   const DWORD needed = ExpandEnvironmentStringsA(text.c_str(), buffer, kLocalChars);
   if (needed == 0) {
-    MERRTRACE("MReplaceEnvironmentVars(): ExpandEnvironmentStrings() failed: %s",
-              ErrnoText(static_cast<int>(GetLastError())).c_str());
+    const std::string reason = ErrnoText(static_cast<int>(GetLastError()));
+    MERRTRACE("MReplaceEnvironmentVars(): ExpandEnvironmentStrings() failed: %s", reason.c_str());
     return false;
   }
   if (needed <= kLocalChars) {
@@ -31,16 +31,19 @@ bool MReplaceEnvironmentVars(std::string& text) {
   }
   char* large = static_cast<char*>(malloc(needed + 2));
   if (large == nullptr) {
-    MERRTRACE("MReplaceEnvironmentVars(): malloc() failed: %s", ErrnoText(errno).c_str());
+    const std::string reason = ErrnoText(errno);
+    MERRTRACE("MReplaceEnvironmentVars(): malloc() failed: %s", reason.c_str());
     return false;
   }
   const DWORD again = ExpandEnvironmentStringsA(text.c_str(), large, needed);
   const bool ok = again != 0 && again <= needed;
-  if (ok)
+  if (ok) {
     text = large;
-  else
+  } else {
+    const std::string reason = ErrnoText(static_cast<int>(GetLastError()));
     MERRTRACE("MReplaceEnvironmentVars(): ExpandEnvironmentStrings() failed again: %s",
-              ErrnoText(static_cast<int>(GetLastError())).c_str());
+              reason.c_str());
+  }
   free(large);
   return ok;
 }
