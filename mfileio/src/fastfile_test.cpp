@@ -254,6 +254,39 @@ TEST(FastFileWriteAtOnce, TemporaryFileReplacesTheTarget) {
   EXPECT_EQ(folder.Names(), (Lines{"settings.ini"}));
 }
 
+TEST(FastFileWriteAtOnce, AFailedReplacementDropsTheTemporaryFile) {
+  TempFolder folder;
+  // A folder of that name cannot be replaced by a file.
+  const std::string target = folder.File("settings.ini");
+  std::filesystem::create_directories(target + "/inside");
+  ErrorContext context;
+  EXPECT_EQ(MFastFile_WriteAtOnce(target.c_str(), "x", 1, kFastFileReplaceViaTemp), -1);
+  Lines entries = context.Entries();
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].rfind("file_rename(): MoveFileEx(", 0), 0u) << entries[0];
+  EXPECT_EQ(entries[1].rfind("MFastFile_WriteAtOnce(): file_rename(", 0), 0u) << entries[1];
+  EXPECT_NE(entries[1].find("ffw"), std::string::npos) << "names the temporary file";
+  EXPECT_NE(entries[1].find("," + target + ") failed: "), std::string::npos) << entries[1];
+  EXPECT_EQ(folder.Names(), (Lines{"settings.ini"})) << "the temporary file is gone";
+}
+
+TEST(FastFileLowLevel, WritingThroughAReadHandleFails) {
+  TempFolder folder;
+  const std::string path = folder.File("read-only.txt");
+  WriteBytes(path, "r");
+  ErrorContext context;
+  MFileHandle handle = kInvalidFileHandle;
+  ASSERT_TRUE(openfile(path.c_str(), &handle));
+  uint64_t written = 7;
+  EXPECT_FALSE(write64(handle, "w", 1, &written));
+  EXPECT_EQ(written, 0u);
+  EXPECT_TRUE(closefile(handle));
+  Lines entries = context.Entries();
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].rfind("write64(): WriteFile() failed: ", 0), 0u) << entries[0];
+  EXPECT_EQ(ReadBytes(path), "r");
+}
+
 TEST(FastFileWriteAtOnce, ASecondWriterIsRefusedButReadersShare) {
   TempFolder folder;
   const std::string path = folder.File("shared.txt");
