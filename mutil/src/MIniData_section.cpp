@@ -201,16 +201,23 @@ MIniDataLine* MIniDataSectionT<Compare>::FindEntryLine(std::string_view name, si
 
 template <class Compare>
 bool MIniDataSectionT<Compare>::DeleteEntry(const char* entry) {
+  return DeleteEntry(std::string_view(entry == nullptr ? "" : entry));
+}
+
+template <class Compare>
+bool MIniDataSectionT<Compare>::DeleteEntry(std::string_view entry) {
   MIniDataEntry* mapped = entries_.Find(entry);
   if (mapped == nullptr) {
-    MERRTRACE("MIniDataSectionT::DeleteEntry(): entry \"%.40s\" not found in entry_map", entry);
+    MERRTRACE("MIniDataSectionT::DeleteEntry(): entry \"%.40s\" not found in entry_map",
+              std::string(entry).c_str());
     return false;
   }
   size_t index = 0;
   MIniDataLine* found = FindEntryLine(entry, &index);
   if (found == nullptr) {
     if (index != 0)
-      MERRTRACE("MIniDataSectionT::DeleteEntry(): entry \"%.40s\" not found in line_vec", entry);
+      MERRTRACE("MIniDataSectionT::DeleteEntry(): entry \"%.40s\" not found in line_vec",
+                std::string(entry).c_str());
     return false;
   }
   lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(index));

@@ -208,7 +208,7 @@ bool MIniDataT<Compare>::ParseHeader(const std::string& line) {
       MERRTRACE("MIniData::parse_line(): %.70s", last_error_.c_str());
       return false;
     }
-    if (!DeleteSection(name.c_str())) {
+    if (!DeleteSection(std::string_view(name))) {
       set_last_error("Section [%s] deleting previous version failed", name.c_str());
       MERRTRACE("MIniData::parse_line(): DeleteSection() failed");
       return false;
@@ -269,7 +269,7 @@ bool MIniDataT<Compare>::ReplaceEntry(std::string_view name) {
     MERRTRACE("MIniData::parse_line(): %.70s", last_error_.c_str());
     return false;
   }
-  if (!current_section_->DeleteEntry(entry.c_str())) {
+  if (!current_section_->DeleteEntry(std::string_view(entry))) {
     set_last_error("Entry \"%s\" deleting previous version failed", entry.c_str());
     MERRTRACE("MIniData::parse_line(): DeleteEntry() failed");
     return false;
@@ -435,9 +435,15 @@ bool MIniDataT<Compare>::SetDoubleEntry(const char* section, const char* entry, 
 
 template <class Compare>
 bool MIniDataT<Compare>::DeleteSection(const char* section) {
-  auto it = section == nullptr ? sections_.end() : sections_.find(std::string_view(section));
+  return DeleteSection(std::string_view(section == nullptr ? "" : section));
+}
+
+template <class Compare>
+bool MIniDataT<Compare>::DeleteSection(std::string_view section) {
+  auto it = sections_.find(section);
   if (it == sections_.end()) {
-    MERRTRACE("MIniData::DeleteSection(): section \"%.40s\" not found", section ? section : "");
+    MERRTRACE("MIniData::DeleteSection(): section \"%.40s\" not found",
+              std::string(section).c_str());
     return false;
   }
   Section* doomed = it->second;

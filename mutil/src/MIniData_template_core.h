@@ -191,6 +191,8 @@ class MIniDataSectionT : public MIniDataLine {
   // line scan). False after an error-trace entry when the name is in neither place or a body line
   // is malformed.
   bool DeleteEntry(const char* entry);
+  // The same for a name that may hold any byte (the parser's names).
+  bool DeleteEntry(std::string_view entry);
 
  private:
   MIniDataLine* FindEntryLine(std::string_view name, size_t* index) const;
@@ -263,6 +265,8 @@ class MIniDataT {
   bool SetDoubleEntry(const char* section, const char* entry, double value);
   // Deletes the section of exactly that name with all its lines.
   bool DeleteSection(const char* section);
+  // The same for a name that may hold any byte (the parser's names).
+  bool DeleteSection(std::string_view section);
 
   // Writes prologue and sections (sorted by name), every line ending in CR LF, to the file name
   // given to Open, in the write mode the options choose. Success: new file = false, clean = true.

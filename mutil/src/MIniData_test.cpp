@@ -118,6 +118,21 @@ TEST(IniParse, OptionsAcceptLenientLinesAndReplaceRepeats) {
   EXPECT_FALSE(sections.HasEntry("s", "a"));
   EXPECT_EQ(2, ParseLines(&sections, {"[s]", "b=1", "b=2"}));  // entries still unique
 
+  // Names are compared with all their bytes: a NUL inside one never makes it match another.
+  TempFolder folder;
+  const std::string path = folder.File("nul.ini");
+  MIniData nul;
+  ASSERT_TRUE(nul.Open(path.c_str()));
+  nul.SetOptions(kMIniReplaceSections | kMIniReplaceEntries);
+  ASSERT_EQ(-1,
+            ParseLines(&nul, {"[a]", "k=1", "[a\0]"s, "x=1", "[a\0]"s, "k\0=2"s, "k=3", "k\0=4"s}));
+  std::vector<std::string> names;
+  nul.GetSectionNames(&names);
+  EXPECT_EQ((Lines{"a", "a\0"s}), names);
+  EXPECT_EQ((Lines{"[a]", "k=1"}), Texts(nul.GetSection("a")->lines()));
+  ASSERT_TRUE(nul.Save());
+  EXPECT_EQ("[a]\r\nk=1\r\n[a\0]\r\nk=3\r\nk\0=4\r\n"s, ReadBytes(path));
+
   MIniData entries;
   entries.SetOptions(kMIniReplaceEntries);
   ASSERT_EQ(-1, ParseLines(&entries, {"[s]", "a=1", "; c", "b=2", "a =3"}));
