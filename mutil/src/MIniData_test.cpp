@@ -120,7 +120,7 @@ TEST(IniParse, OptionsAcceptLenientLinesAndReplaceRepeats) {
 
   // Names are compared with all their bytes: a NUL inside one never makes it match another.
   TempFolder folder;
-  const std::string path = folder.File("nul.ini");
+  const std::string path = folder.File("zero_bytes.ini");
   MIniData nul;
   ASSERT_TRUE(nul.Open(path.c_str()));
   nul.SetOptions(kMIniReplaceSections | kMIniReplaceEntries);
