@@ -5,22 +5,17 @@
 #include <cstdint>
 #include <cstring>
 
+#include "MIniData_chars.h"
 #include "MIniData_template_core.h"
 #include "errtrace.h"
 
 namespace {
 
+using namespace mini_data_chars;
+
 // Most lines of a configuration file are short; one block holds thousands of them. Larger texts
 // get a block of their own so that a long line never wastes the rest of a shared block.
 constexpr size_t kPoolBlockSize = 256 * 1024;
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-bool IsCommentChar(char c) {
-  return c == '#' || c == '*' || c == '/' || c == ';';
-}
 
 }  // namespace
 

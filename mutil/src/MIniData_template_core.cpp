@@ -1,48 +1,22 @@
-// MIniDataT: reading a file into the line-preserving model, the line parser, typed reads, edits
-// and Save. The section and entry building blocks are in MIniData_section.cpp.
+// MIniDataT: reading a file into the line-preserving model, the line parser and the typed reads.
+// Edits and Save are in MIniData_edit.cpp, the section and entry building blocks in
+// MIniData_section.cpp.
 #include "MIniData_template_core.h"
 
-#include <cerrno>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
 
+#include "MIniData_chars.h"
 #include "errtrace.h"
 #include "fastfile.h"
 #include "fileops.h"
 
 namespace {
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-bool IsCommentChar(char c) {
-  return c == '#' || c == '*' || c == '/' || c == ';';
-}
-
-size_t FirstNonBlank(std::string_view text) {
-  size_t first = 0;
-  while (first < text.size() && IsBlank(text[first]))
-    ++first;
-  return first;
-}
-
-std::string_view TrimTrailingBlanks(std::string_view text) {
-  size_t end = text.size();
-  while (end > 0 && IsBlank(text[end - 1]))
-    --end;
-  return text.substr(0, end);
-}
-
-// A name that starts (after blanks) with a comment character would read back as a comment line.
-bool ReadsAsComment(const char* entry) {
-  const std::string_view name(entry);
-  const size_t first = FirstNonBlank(name);
-  return first < name.size() && IsCommentChar(name[first]);
-}
+using namespace mini_data_chars;
 
 enum class ByteOrderMark { kNone, kUtf8, kRefused };
 
@@ -56,9 +30,6 @@ ByteOrderMark DetectByteOrderMark(const std::string& line) {
     return ByteOrderMark::kRefused;
   return ByteOrderMark::kNone;
 }
-
-const char kSetLongEntry[] = "MIniDataT<struct MIniDataCaseSensitiveCompare>::SetLongEntry";
-const char kSetDoubleEntry[] = "MIniDataT<struct MIniDataCaseSensitiveCompare>::SetDoubleEntry";
 
 }  // namespace
 
@@ -360,135 +331,6 @@ void MIniDataT<Compare>::GetEntryNames(const char* section, std::vector<std::str
     names->clear();
   else
     found->GetEntryNames(names);
-}
-
-// ---- Edits ----
-
-template <class Compare>
-typename MIniDataT<Compare>::Section* MIniDataT<Compare>::add_new_section(const char* section) {
-  const std::string line = std::string("[") + section + "]";
-  void* memory = pool_.Allocate(sizeof(Section));
-  const std::string_view header(pool_.Store(line), line.size());
-  auto* created = ::new (memory) Section(header, header.substr(1, line.size() - 2));
-  sections_.emplace(created->name(), created);
-  return created;
-}
-
-template <class Compare>
-MIniDataEntry* MIniDataT<Compare>::add_new_entry(Section* section, std::string_view name,
-                                                 std::string_view value) {
-  const std::string line = std::string(name) + "=" + std::string(value);
-  void* memory = pool_.Allocate(sizeof(MIniDataEntry));
-  const std::string_view text(pool_.Store(line), line.size());
-  auto* entry = ::new (memory) MIniDataEntry(text, name.size() + 1, text.substr(0, name.size()));
-  section->AddEntry(entry);
-  return entry;
-}
-
-template <class Compare>
-bool MIniDataT<Compare>::SetEntryText(const char* section, const char* entry,
-                                      std::string_view formatted) {
-  Section* target = GetSection(section);
-  if (target == nullptr)
-    target = add_new_section(section);
-  const std::string_view name = TrimTrailingBlanks(entry);
-  MIniDataEntry* found = target->FindEntry(name);
-  if (found == nullptr) {
-    add_new_entry(target, name, formatted);
-  } else {
-    // Name, blanks before '=' and the '=' stay; the old value and any comment go.
-    const std::string_view kept = found->text().substr(0, found->value_offset());
-    found->ReplaceText(
-        std::string_view(pool_.Store(kept, formatted), kept.size() + formatted.size()));
-  }
-  clean_ = false;
-  return true;
-}
-
-template <class Compare>
-bool MIniDataT<Compare>::SetLongEntry(const char* section, const char* entry, long value) {
-  if (section == nullptr || entry == nullptr)
-    return false;
-  if (ReadsAsComment(entry)) {
-    set_last_error("cannot add comment as an entry: \"%s=%ld\"", entry, value);
-    MERRTRACE("%s(): cannot add comment as an entry: \"%s=%ld\"", kSetLongEntry, entry, value);
-    return false;
-  }
-  char formatted[32];
-  std::snprintf(formatted, sizeof formatted, "%ld", value);
-  return SetEntryText(section, entry, formatted);
-}
-
-template <class Compare>
-bool MIniDataT<Compare>::SetDoubleEntry(const char* section, const char* entry, double value) {
-  if (section == nullptr || entry == nullptr)
-    return false;
-  if (ReadsAsComment(entry)) {
-    set_last_error("cannot add comment as an entry: \"%s=%g\"", entry, value);
-    MERRTRACE("%s(): cannot add comment as an entry: \"%s=%g\"", kSetDoubleEntry, entry, value);
-    return false;
-  }
-  char formatted[64];
-  std::snprintf(formatted, sizeof formatted, "%.17g", value);
-  return SetEntryText(section, entry, formatted);
-}
-
-template <class Compare>
-bool MIniDataT<Compare>::DeleteSection(const char* section) {
-  return DeleteSection(std::string_view(section == nullptr ? "" : section));
-}
-
-template <class Compare>
-bool MIniDataT<Compare>::DeleteSection(std::string_view section) {
-  auto it = sections_.find(section);
-  if (it == sections_.end()) {
-    MERRTRACE("MIniData::DeleteSection(): section \"%.40s\" not found",
-              std::string(section).c_str());
-    return false;
-  }
-  Section* doomed = it->second;
-  sections_.erase(it);
-  // A later body line must not land in a deleted section.
-  if (current_section_ == doomed)
-    current_section_ = nullptr;
-  delete doomed;
-  clean_ = false;
-  return true;
-}
-
-// ---- Saving ----
-
-template <class Compare>
-bool MIniDataT<Compare>::Save() {
-  int mode = kFastFileCreateAlways;
-  if (options_ & kMIniSaveViaTemp)
-    mode = kFastFileReplaceViaTemp | (options_ & kMIniFlushOnSave ? kFastFileFlush : 0);
-  else if (options_ & kMIniFlushOnSave)
-    mode = kFastFileCreateAlways | kFastFileFlush;
-
-  size_t size = 0;
-  for (const MIniDataLine* line : prologue_)
-    size += line->text().size() + 1;
-  for (const auto& named : sections_)
-    for (const MIniDataLine* line : named.second->lines())
-      size += line->text().size() + 1;
-
-  std::string text;
-  text.reserve(size);
-  auto append = [&text](const MIniDataLine* line) { text.append(line->text()).push_back('\n'); };
-  for (const MIniDataLine* line : prologue_)
-    append(line);
-  for (const auto& named : sections_)
-    for (const MIniDataLine* line : named.second->lines())
-      append(line);
-
-  if (MFastFile_WriteLinesAtOnce(file_name_.c_str(), text.data(), text.size(), mode) < 0) {
-    MERRTRACE("MIniData::Save(): MFastFile_WriteLinesAtOnce(\"%.40s\") failed", file_name_.c_str());
-    return false;
-  }
-  new_file_ = false;
-  clean_ = true;
-  return true;
 }
 
 template class MIniDataT<MIniDataCaseSensitiveCompare>;

@@ -88,6 +88,8 @@ TEST(IniParse, FailuresGiveTheirTextAndTraceEntry) {
       {{"[s]", "=5"}, "No entry name found before '=' in \"=5\" in section [s]"},
       {{"[s]", "  = 5"}, "No entry name found before '=' in \"  = 5\" in section [s]"},
       {{"[s]", "a=1", "a = 2"}, "Entry \"a\" seen twice in section [s]"},
+      // The last error holds at most 1023 characters.
+      {{std::string(2000, 'p')}, ("Possible entry \"" + std::string(2000, 'p')).substr(0, 1023)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.lines.back());
@@ -189,6 +191,18 @@ TEST(IniRead, TypedReadsSliceAndConvertTheRawValue) {
   d = 7;
   EXPECT_FALSE(doc.GetDoubleEntry("x", "d", &d));
   EXPECT_EQ(7.0, d);
+}
+
+TEST(IniRead, LongLinesAreKeptWholeBesideShortOnes) {
+  MIniData doc;
+  const std::string huge(300000, 'v');
+  ASSERT_EQ(-1, ParseLines(&doc, {"[s]", "a=1", "big=" + huge, "b=2", "; " + huge, "c=3"}));
+  EXPECT_EQ(huge, Raw(doc, "s", "big"));
+  EXPECT_EQ("; " + huge, doc.GetSection("s")->lines()[4]->text());
+  long value = 0;
+  for (const char* name : {"a", "b", "c"})
+    EXPECT_TRUE(doc.GetLongEntry("s", name, &value)) << name;
+  EXPECT_EQ(3, value);
 }
 
 TEST(IniRead, NameListsAreByteWiseSorted) {
