@@ -118,19 +118,4 @@ TEST(MLocIniData, RepeatedSectionFailsStrictlyAndReplacesLeniently) {
   EXPECT_EQ("b", Raw(doc, "B", "EN"));
 }
 
-TEST(MLocIniData, EntryErrorsAreThoseOfTheIniParser) {
-  diag::CapturingSink sink;
-  MErrTraceScope scope;
-  TempLocFile before("mlocinidata_before.loc", "EN=x\r\n[A]\r\n");
-  MLocIniData doc;
-  EXPECT_FALSE(doc.Open(before.path().c_str()));
-  EXPECT_EQ("Possible entry \"EN=x\" found before first section", doc.GetLastError());
-
-  TempLocFile no_equals("mlocinidata_noequals.loc", "[A]\r\n   just words\r\n");
-  EXPECT_FALSE(doc.Open(no_equals.path().c_str()));
-  EXPECT_EQ("No '=' found in \"just words\" in section [A]", doc.GetLastError());
-  EXPECT_EQ("MLocIniData::Open(): parse_line(just words) failed",
-            diag::CurrentContextEntries().back());
-}
-
 }  // namespace

@@ -11,6 +11,16 @@ struct Expected {
   const char* suffix;
 };
 
+void ExpectParsed(const Expected& e) {
+  VersionNumber v;
+  ParseVersion(&v, e.text);
+  EXPECT_EQ(e.major, v.major) << e.text;
+  EXPECT_EQ(e.minor, v.minor) << e.text;
+  EXPECT_EQ(e.patch, v.patch) << e.text;
+  EXPECT_EQ(e.build, v.build) << e.text;
+  EXPECT_EQ(e.suffix, v.suffix) << e.text;
+}
+
 TEST(ParseVersion, DocumentedExamples) {
   const Expected cases[] = {
       {"11.0.15", 11, 0, 15, 0, ""},
@@ -23,15 +33,8 @@ TEST(ParseVersion, DocumentedExamples) {
       {"1.2", 1, 2, 0, 0, ""},
       {"2.x.5", 2, 0, 5, 0, ""},
   };
-  for (const Expected& e : cases) {
-    VersionNumber v;
-    ParseVersion(&v, e.text);
-    EXPECT_EQ(e.major, v.major) << e.text;
-    EXPECT_EQ(e.minor, v.minor) << e.text;
-    EXPECT_EQ(e.patch, v.patch) << e.text;
-    EXPECT_EQ(e.build, v.build) << e.text;
-    EXPECT_EQ(e.suffix, v.suffix) << e.text;
-  }
+  for (const Expected& e : cases)
+    ExpectParsed(e);
 }
 
 TEST(ParseVersion, SeparatorRunsAndTheFourthField) {
@@ -47,15 +50,8 @@ TEST(ParseVersion, SeparatorRunsAndTheFourthField) {
       {"", 0, 0, 0, 0, ""},
       {"99999999999.-5", 2147483647, 5, 0, 0, ""},
   };
-  for (const Expected& e : cases) {
-    VersionNumber v;
-    ParseVersion(&v, e.text);
-    EXPECT_EQ(e.major, v.major) << e.text;
-    EXPECT_EQ(e.minor, v.minor) << e.text;
-    EXPECT_EQ(e.patch, v.patch) << e.text;
-    EXPECT_EQ(e.build, v.build) << e.text;
-    EXPECT_EQ(e.suffix, v.suffix) << e.text;
-  }
+  for (const Expected& e : cases)
+    ExpectParsed(e);
 }
 
 TEST(ParseVersion, LeavesFieldsTheTextDoesNotHave) {
