@@ -19,10 +19,11 @@ using testing::ReadRequest;
 using testing::Reply;
 using testing::SendRaw;
 
-// Every test runs with short time-outs so that a failure to time out shows quickly.
+// Time-outs short enough that a hang shows quickly, long enough for a loaded machine; the tests
+// about time-outs shorten them further.
 class TalkTest : public ::testing::Test {
  protected:
-  void SetUp() override { testing::SetEnvironment("TEVAR_TALK_TIMEOUT_MS", "400"); }
+  void SetUp() override { testing::SetEnvironment("TEVAR_TALK_TIMEOUT_MS", "3000"); }
   void TearDown() override { testing::SetEnvironment("TEVAR_TALK_TIMEOUT_MS", ""); }
 
   static std::unique_ptr<CTevarTalkCOM> Connect(const FakePeer& peer) {
@@ -136,6 +137,7 @@ TEST_F(TalkTest, RefusedOrUnreachableControllersLeaveANegativeStateWithoutThrowi
   CTevarTalkCOM unreachable(nullptr, nullptr, nowhere.c_str(), nullptr);
   EXPECT_EQ(unreachable.connectionState, -1);
 
+  testing::SetEnvironment("TEVAR_TALK_TIMEOUT_MS", "400");
   FakePeer silent([](Socket& s) { ReadRequest(s); });  // never answers the hello
   CTevarTalkCOM mute(nullptr, nullptr, silent.connection().c_str(), nullptr);
   EXPECT_EQ(mute.connectionState, -1);
@@ -255,12 +257,13 @@ TEST_F(TalkTest, SendStreamsThePayloadInChunksAndReportsTheVerdict) {
 }
 
 TEST_F(TalkTest, ASlowControllerSendingKeepAlivesOutlastsTheIdleTimeOut) {
+  testing::SetEnvironment("TEVAR_TALK_TIMEOUT_MS", "600");
   FakePeer peer([](Socket& s) {
     if (!AcceptHello(s))
       return;
     ReadRequest(s);
-    for (int i = 0; i < 8; ++i) {  // 1.2 s of work, three times the 400 ms time-out
-      std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    for (int i = 0; i < 20; ++i) {  // 2 s of work, more than three times the time-out
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
       Reply(s, kKeepAlive);
     }
     Reply(s, kOk, EncodeText("done"));
@@ -272,6 +275,7 @@ TEST_F(TalkTest, ASlowControllerSendingKeepAlivesOutlastsTheIdleTimeOut) {
 }
 
 TEST_F(TalkTest, AControllerThatStopsAnsweringOrReadingMakesTheCallFail) {
+  testing::SetEnvironment("TEVAR_TALK_TIMEOUT_MS", "400");
   FakePeer mute([](Socket& s) {
     if (!AcceptHello(s))
       return;

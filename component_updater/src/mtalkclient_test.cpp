@@ -22,7 +22,7 @@ const char kDone[] = "inst_mt_client(): ................................... done
 
 class MTalkClientTest : public ::testing::Test {
  protected:
-  void SetUp() override { talk::testing::SetEnvironment("TEVAR_TALK_TIMEOUT_MS", "400"); }
+  void SetUp() override { talk::testing::SetEnvironment("TEVAR_TALK_TIMEOUT_MS", "3000"); }
   void TearDown() override {
     talk::testing::SetEnvironment("TEVAR_TALK_TIMEOUT_MS", "");
     talk::testing::SetEnvironment("TEVAR_TALK_CONNECTION", "");
