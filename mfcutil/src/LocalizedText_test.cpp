@@ -12,8 +12,11 @@
 
 #include "loc_test_support.h"
 #include "tevbase.h"
+#include "tevbase_dll_tools.h"
 
 namespace {
+
+constexpr char kSettings[] = "Software\\Tevar\\pivot32\\settings";
 
 TEST(GetLocalizedText, InternsTextsAndFallsBackToTheKey) {
   SetApplicationLocalize(nullptr);
@@ -70,15 +73,17 @@ TEST(GetLocalizedText, ConcurrentLookupsAgreeWhileTablesAreCreatedAndDestroyed) 
 }
 
 TEST(LanguageWatcher, RegistersAndRereadsWithEnglishDefault) {
-  // No station settings exist in the test environment, so the value is the default of each read.
+  // Whatever the station holds: the first read defaults to "", the re-read to "EN".
+  const std::string at_start = ReadRegistryString(kSettings, "language", "");
+  const std::string after_change = ReadRegistryString(kSettings, "language", "EN");
   EXPECT_TRUE(ProcessLanguageWatcher().registered());
   {
     LanguageWatcher watcher;
     EXPECT_TRUE(watcher.registered());
-    EXPECT_EQ("", watcher.language());
+    EXPECT_EQ(at_start, watcher.language());
     EXPECT_GE(tevbaseFireActiveUserChanged(), 2);  // this one and the process-wide one
-    EXPECT_EQ("EN", watcher.language());
-    EXPECT_EQ("EN", ProcessLanguageWatcher().language());
+    EXPECT_EQ(after_change, watcher.language());
+    EXPECT_EQ(after_change, ProcessLanguageWatcher().language());
   }
   // The destroyed watcher unregistered itself: firing now reaches only the process-wide one.
   EXPECT_EQ(1, tevbaseFireActiveUserChanged());
