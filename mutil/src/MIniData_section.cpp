@@ -13,8 +13,11 @@ namespace {
 
 using namespace mini_data_chars;
 
-// Most lines of a configuration file are short; one block holds thousands of them. Larger texts
-// get a block of their own so that a long line never wastes the rest of a shared block.
+// Most lines of a configuration file are short; a full block holds thousands of them. Blocks
+// start small and double, so that a settings file of a few lines costs a few KiB while a large
+// update description needs few allocations. Texts above a quarter of the full block get a block
+// of their own so that a long line never wastes the rest of a shared block.
+constexpr size_t kFirstPoolBlockSize = 4 * 1024;
 constexpr size_t kPoolBlockSize = 256 * 1024;
 
 }  // namespace
@@ -32,9 +35,11 @@ char* MIniDataPool::Reserve(size_t size, size_t alignment) {
     return blocks_.front().get();
   }
   if (size + padding > free_size_) {
-    blocks_.emplace_back(new char[kPoolBlockSize]);
+    const size_t doubled = kFirstPoolBlockSize << std::min<size_t>(blocks_.size(), 6);
+    const size_t block = std::max(size, std::min(doubled, kPoolBlockSize));
+    blocks_.emplace_back(new char[block]);
     free_ = blocks_.back().get();
-    free_size_ = kPoolBlockSize;
+    free_size_ = block;
     padding = 0;
   }
   char* result = free_ + padding;
