@@ -150,11 +150,14 @@ PayloadWriter& PayloadWriter::PutList(const std::vector<std::string>& list) {
   return *this;
 }
 
+bool PayloadReader::Fail() {
+  ok_ = false;
+  return false;
+}
+
 bool PayloadReader::Take(std::size_t size, const char** bytes) {
-  if (!ok_ || data_.size() - pos_ < size) {
-    ok_ = false;
-    return false;
-  }
+  if (!ok_ || data_.size() - pos_ < size)
+    return Fail();
   *bytes = data_.data() + pos_;
   pos_ += size;
   return true;
@@ -216,7 +219,7 @@ bool PayloadReader::GetMap(std::map<std::string, std::string>* map) {
     return false;
   // Each entry needs at least two length fields: a count beyond that cannot be genuine.
   if (count > (data_.size() - pos_) / 8)
-    return ok_ = false;
+    return Fail();
   for (std::uint32_t i = 0; i < count; ++i) {
     std::string key, value;
     if (!GetString(&key) || !GetString(&value))
@@ -231,7 +234,7 @@ bool PayloadReader::GetList(std::vector<std::string>* list) {
   if (!GetU32(&count))
     return false;
   if (count > (data_.size() - pos_) / 4)
-    return ok_ = false;
+    return Fail();
   list->reserve(list->size() + count);
   for (std::uint32_t i = 0; i < count; ++i) {
     std::string item;

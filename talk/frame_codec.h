@@ -109,6 +109,7 @@ class PayloadReader {
 
  private:
   bool Take(std::size_t size, const char** bytes);
+  bool Fail();  // marks the reader failed; always false
 
   const std::string& data_;
   std::size_t pos_ = 0;
