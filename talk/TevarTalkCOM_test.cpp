@@ -256,6 +256,21 @@ TEST_F(TalkTest, SendStreamsThePayloadInChunksAndReportsTheVerdict) {
   EXPECT_TRUE(received == payload);
 }
 
+TEST_F(TalkTest, AControllerThatCutsATransferMakesSendThrow) {
+  FakePeer peer([](Socket& s) {
+    if (!AcceptHello(s))
+      return;
+    ReadRequest(s);  // SEND_BEGIN
+    ReadRequest(s);  // the first chunk; then the controller goes away
+  });
+  auto talk = Connect(peer);
+  std::string message = MessageOf([&] { talk->Send("COMP", std::string(64u << 20, 'x')); });
+  std::string expected = "connection to 127.0.0.1 port " + peer.port() + " lost: ";
+  EXPECT_EQ(message.compare(0, expected.size(), expected), 0) << message;
+  EXPECT_EQ(talk->connectionState, -3);
+  EXPECT_EQ(MessageOf([&] { talk->Send("COMP", "x"); }), "no connection to the controller");
+}
+
 TEST_F(TalkTest, ASlowControllerSendingKeepAlivesOutlastsTheIdleTimeOut) {
   testing::SetEnvironment("TEVAR_TALK_TIMEOUT_MS", "600");
   FakePeer peer([](Socket& s) {
