@@ -31,6 +31,23 @@ ByteOrderMark DetectByteOrderMark(const std::string& line) {
   return ByteOrderMark::kNone;
 }
 
+// IsEOF counts a read error as the end of the file. A document cut short that way would look
+// complete and could later be saved over the file, so an end is confirmed with one more read,
+// which fails again on a real read error. False after an error-trace entry when that read fails;
+// otherwise *at_end says whether the file is done.
+bool CheckEndOfFile(MFastFileReader* reader, bool* at_end) {
+  *at_end = reader->IsEOF();
+  if (!*at_end)
+    return true;
+  if (!reader->fill_buffer()) {
+    MERRTRACE("MIniData::Open(): MFastFileReader::fill_buffer() failed");
+    *at_end = false;
+    return false;
+  }
+  *at_end = reader->IsEOF();
+  return true;
+}
+
 }  // namespace
 
 // ---- Lifetime and state ----
@@ -108,7 +125,8 @@ template <class Compare>
 bool MIniDataT<Compare>::ReadAllLines(MFastFileReader* reader) {
   std::string line;  // reused: its capacity grows to the longest line once
   bool first_line = true;
-  while (!reader->IsEOF()) {
+  bool at_end = false;
+  while (CheckEndOfFile(reader, &at_end) && !at_end) {
     if (!reader->ReadLine(&line)) {
       MERRTRACE("MIniData::Open(): MFastFileReader::ReadLine() failed");
       return false;
@@ -132,7 +150,7 @@ bool MIniDataT<Compare>::ReadAllLines(MFastFileReader* reader) {
       return false;
     }
   }
-  return true;
+  return at_end;
 }
 
 // ---- The line parser ----

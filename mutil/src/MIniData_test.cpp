@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "MIniData_template_core.h"
+#include "diag_testing.h"
 #include "fileio_testing.h"
 
 using fileio_testing::ErrorContext;
@@ -377,6 +378,19 @@ TEST(IniFile, AFailedOpenKeepsTheLinesBeforeAndStaysClosed) {
             context.Entries());
   EXPECT_TRUE(doc.HasEntry("s", "a"));
   EXPECT_FALSE(doc.HasEntry("s", "b"));
+
+  // A path that exists but cannot be read as a file (a folder) never looks like a complete
+  // document: Windows refuses to open it, POSIX refuses to read it.
+  context.Clear();
+  diag::CapturingSink quiet;  // the reader's own error-log entry stays out of the test output
+  EXPECT_FALSE(doc.Open(folder.path().c_str()));
+  EXPECT_FALSE(doc.IsOpen());
+  EXPECT_EQ(nullptr, doc.GetSection("s"));
+  const std::vector<std::string> entries = context.Entries();
+  ASSERT_FALSE(entries.empty());
+  EXPECT_TRUE(entries.back() == "MIniData::Open(): MFastFileReader::Open() failed" ||
+              entries.back() == "MIniData::Open(): MFastFileReader::fill_buffer() failed")
+      << entries.back();
 }
 
 TEST(IniFile, ByteOrderMarks) {
