@@ -226,8 +226,9 @@ class MIniDataT {
   MIniDataT& operator=(const MIniDataT&) = delete;
 
   // Reads and parses the whole file `path`, replacing the content. A missing file is no error:
-  // empty, open, new file, not clean, true. Parse failures stop at the offending line (the last
-  // error says why); then false with open == false.
+  // empty, open, new file, not clean, true. A byte-order mark other than UTF-8, a read error
+  // (also one that the reader would count as end of file) or a parse failure stops at the
+  // offending line (the last error says why for marks and parse failures): false, open == false.
   bool Open(const char* path);
   // Discards all lines and sections, empties the file name; open = false, new file = true,
   // clean unchanged. Always true.
