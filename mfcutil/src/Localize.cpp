@@ -192,6 +192,7 @@ bool CLocalize::OpenLocFile(const std::string& file_name, MLocIniData* document)
   file_name_ = ResolveLocFileName(file_name, application_name_, &path);
   MErrTrace_BeginContext();
   error_text_.clear();
+  document->SetOptions(0);
   if (document->Open(path.c_str()))
     return true;
   const std::string strict_failure = document->GetLastError();

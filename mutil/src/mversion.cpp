@@ -66,6 +66,8 @@ void ParseVersion(VersionNumber* version, const char* text) {
 }
 
 bool VersionEquals(const VersionNumber* version, const char* text) {
+  if (version == nullptr)
+    return false;
   VersionNumber other;
   ParseVersion(&other, text);
   return version->major == other.major && version->minor == other.minor &&

@@ -25,5 +25,5 @@ struct VersionNumber {
 void ParseVersion(VersionNumber* version, const char* text);
 
 // Parses `text` into a fresh record and compares all four numbers and the suffix (exact,
-// case-sensitive) with `*version`.
+// case-sensitive) with `*version`. False for a null record.
 bool VersionEquals(const VersionNumber* version, const char* text);
