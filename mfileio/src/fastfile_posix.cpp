@@ -5,6 +5,7 @@
 // the program's writers. Readers take no lock, so they still share the file with a writer.
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -32,6 +33,14 @@ int OpenFlags(int base_mode, bool write_through) {
 bool openfile(const char* path, MFileHandle* handle) {
   // Descriptors are inherited by default on POSIX, as the Windows reader's handle is.
   int fd = open(ToPosixPath(path).c_str(), O_RDONLY);
+  // CreateFile refuses to open a folder as a file; open() would accept it and fail only at
+  // the first read, so that a folder would pass for an empty file.
+  struct stat info;
+  if (fd >= 0 && fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    close(fd);
+    fd = -1;
+    errno = EISDIR;
+  }
   *handle = fd < 0 ? kInvalidFileHandle : fd;
   if (fd < 0) {
     int error = errno;

@@ -131,6 +131,28 @@ TEST(FastFileReader, FailuresLeaveTheirEntries) {
   EXPECT_EQ(entries[2], "MFastFileReader::ReadLine(STL): fill_buffer() failed");
 }
 
+TEST(FastFileReader, AFolderIsNoFile) {
+  TempFolder folder;
+  ErrorContext context;
+  MFastFileReader reader;
+  EXPECT_FALSE(reader.Open(folder.path().c_str()));
+  Lines entries = context.Entries();
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].rfind("openfile(): CreateFile(\"" + folder.path() + "\") failed: ", 0), 0u)
+      << entries[0];
+  context.Clear();
+
+  // A folder's size is 0, but reading it as a file still fails.
+  std::string content = "kept";
+  EXPECT_EQ(MFastFile_ReadAtOnce(folder.path().c_str(), &content), -1);
+  EXPECT_EQ(content, "");
+  entries = context.Entries();
+  ASSERT_EQ(entries.size(), 3u);
+  EXPECT_EQ(entries[1], "MFastFile_ReadAtOnce(): openfile(\"" + folder.path() + "\") failed.");
+  EXPECT_EQ(entries[2],
+            "MFastFile_ReadAtOnce(): MFastFile_ReadAtOnce(\"" + folder.path() + "\",..,0) failed");
+}
+
 TEST(FastFileReader, ReadErrorsFailReadLineButEndTheFileForIsEOF) {
   TempFolder folder;
   const std::string path = folder.File("cr.txt");
