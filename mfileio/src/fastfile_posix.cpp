@@ -1,4 +1,4 @@
-// The POSIX primitives of the fast file I/O: open, read, write, fsync, close and mkstemp.
+// The POSIX primitives of the fast file I/O: open, read, write, fsync and close.
 //
 // Windows lets a write handle refuse other writers (sharing "read only"); here every write
 // descriptor takes an exclusive, non-blocking flock on its file, which gives the same rule among
@@ -9,7 +9,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 #include "errtrace.h"
@@ -115,20 +117,31 @@ bool OsCreateTempFile(const char* folder, char* name, size_t capacity) {
     errno = ENOTDIR;
     return false;
   }
-  std::string pattern = std::string(folder) + "ffwXXXXXX";
-  std::string posix = ToPosixPath(pattern.c_str());
-  if (pattern.size() >= capacity) {
-    errno = ENAMETOOLONG;
-    return false;
+  // Names as GetTempFileName makes them, "ffw" + four hex digits + ".tmp", tried from a
+  // time-based start until one is free. The file is created with 0666 under the umask like any
+  // other new file: it becomes the target, which must not end up readable by its owner only.
+  const unsigned start = static_cast<unsigned>(time(nullptr)) ^ static_cast<unsigned>(getpid());
+  for (unsigned i = 0; i < 0x10000; ++i) {
+    const unsigned unique = ((start + i) & 0xFFFF) ? (start + i) & 0xFFFF : 1;
+    char file[16];
+    snprintf(file, sizeof file, "ffw%04X.tmp", unique);
+    const std::string candidate = std::string(folder) + file;
+    if (candidate.size() >= capacity) {
+      errno = ENAMETOOLONG;
+      return false;
+    }
+    int fd =
+        open(ToPosixPath(candidate.c_str()).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      close(fd);
+      memcpy(name, candidate.c_str(), candidate.size() + 1);
+      return true;
+    }
+    if (errno != EEXIST)
+      return false;
   }
-  int fd = mkstemp(&posix[0]);
-  if (fd < 0)
-    return false;
-  close(fd);
-  // The name keeps the caller's spelling of the folder; only the unique part is new.
-  memcpy(name, pattern.data(), pattern.size() - 6);
-  memcpy(name + pattern.size() - 6, posix.data() + posix.size() - 6, 7);
-  return true;
+  errno = EEXIST;
+  return false;
 }
 
 bool OsRemoveFile(const char* path) {

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -275,6 +279,20 @@ TEST(FastFileWriteAtOnce, TemporaryFileReplacesTheTarget) {
   }
   EXPECT_EQ(folder.Names(), (Lines{"settings.ini"}));
 }
+
+#ifndef _WIN32
+TEST(FastFileWriteAtOnce, ReplacedFilesKeepTheUsualPermissions) {
+  TempFolder folder;
+  const std::string path = folder.File("shared.ini");
+  const mode_t saved = umask(022);
+  const int64_t written = MFastFile_WriteAtOnce(path.c_str(), "x", 1, kFastFileReplaceViaTemp);
+  umask(saved);
+  EXPECT_EQ(written, 1);
+  struct stat info;
+  ASSERT_EQ(stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0644u) << "as readable by others as a file written directly";
+}
+#endif
 
 TEST(FastFileWriteAtOnce, AFailedReplacementDropsTheTemporaryFile) {
   TempFolder folder;
