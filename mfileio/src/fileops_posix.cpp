@@ -21,8 +21,13 @@
 const char kPathSeparator = '/';
 
 int file_type(const char* path) {
+  // A find-first over a path that ends with a separator (the root included) matches nothing on
+  // Windows, where stat() would name the folder: such a path is no match here either.
+  const size_t length = strlen(path);
+  if (length == 0 || path[length - 1] == '/' || path[length - 1] == '\\')
+    return kFileTypeNone;
   struct stat info;
-  if (*path == '\0' || stat(ToPosixPath(path).c_str(), &info) != 0)
+  if (stat(ToPosixPath(path).c_str(), &info) != 0)
     return kFileTypeNone;
   if (S_ISDIR(info.st_mode))
     return kFileTypeDirectory;

@@ -92,6 +92,12 @@ TEST(FileOps, TypeSizeAndExistenceOfFilesAndFolders) {
   EXPECT_TRUE(file_exists(file.c_str()));
   EXPECT_TRUE(file_exists(folder.path().c_str()));
   EXPECT_FALSE(file_exists(missing.c_str()));
+  // A find-first over a path with a trailing separator finds nothing, folder or not.
+  for (const char separator : {'/', '\\'}) {
+    const std::string trailing = folder.path() + separator;
+    EXPECT_EQ(file_type(trailing.c_str()), kFileTypeNone) << trailing;
+    EXPECT_EQ(file_size(trailing.c_str()), -1) << trailing;
+  }
   // Backslashes name the same file on every platform.
   const std::string backslashed = fileio_testing::WithSeparator(file, '\\');
   EXPECT_EQ(file_size(backslashed.c_str()), 5);
