@@ -57,9 +57,10 @@ char* file_fullpath(const char* path, char* out) {
     return nullptr;
   bool found = OsFullPath(path, buffer, kMaxFullPath);
   if (found) {
-    // The root itself keeps its separator; any other folder loses the trailing one.
+    // A folder loses its trailing separator. The root has nothing left that a find-first
+    // could match, with or without it, so it is never returned.
     size_t length = strlen(buffer);
-    if (length > 1 && IsSeparator(buffer[length - 1]) && buffer[length - 2] != ':')
+    if (length > 0 && IsSeparator(buffer[length - 1]))
       buffer[length - 1] = '\0';
     found = file_type(buffer) != kFileTypeNone;
   }

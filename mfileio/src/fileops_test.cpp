@@ -144,6 +144,7 @@ TEST(FileOps, FullpathResolvesAgainstTheCurrentDirectory) {
   EXPECT_EQ(std::string(allocated), file);
   free(allocated);
 
+  EXPECT_EQ(file_fullpath("/", out), nullptr) << "the root is no match for a find-first";
   EXPECT_EQ(file_fullpath("missing.bin", out), nullptr);
   EXPECT_EQ(file_fullpath("missing.bin", nullptr), nullptr);
 }
