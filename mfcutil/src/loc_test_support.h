@@ -3,7 +3,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 namespace loc_test {
@@ -12,14 +14,35 @@ inline std::string DataPath(const char* name) {
   return std::string(CU_SOURCE_DIR) + "/mfcutil/src/testdata/" + name;
 }
 
-// A file under the temporary folder with the given bytes; removed when the object goes away.
+// A folder of this process's own under the temporary folder, so that test runs of several build
+// trees at once never share files. Removed at exit.
+class TempFolder {
+ public:
+  TempFolder() {
+    const std::string name = "loc_test_" + std::to_string(std::random_device()());
+    path_ = (std::filesystem::temp_directory_path() / name).string();
+    std::filesystem::create_directories(path_);
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+inline const std::string& TempFolderPath() {
+  static const TempFolder folder;
+  return folder.path();
+}
+
+// A file in the temporary folder with the given bytes; removed when the object goes away.
 class TempLocFile {
  public:
-  TempLocFile(const std::string& name, const std::string& bytes) {
-    const char* dir = std::getenv("TMPDIR");
-    if (dir == nullptr)
-      dir = std::getenv("TEMP");
-    path_ = std::string(dir != nullptr ? dir : "/tmp") + "/" + name;
+  TempLocFile(const std::string& name, const std::string& bytes)
+      : path_(TempFolderPath() + "/" + name) {
     std::ofstream(path_, std::ios::binary) << bytes;
   }
   ~TempLocFile() { std::remove(path_.c_str()); }
