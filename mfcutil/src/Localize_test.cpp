@@ -131,6 +131,19 @@ TEST(CLocalize, MissingFileIsNoError) {
   EXPECT_EQ(Lowered(DataPath("absent.loc")), table.file_name());
 }
 
+TEST(CLocalize, CreateLoadsOnlyIntoAnEmptyTable) {
+  CLocalize table("de", DataPath("languages.loc"), nullptr, "");
+  table.Create("en", DataPath("twice.loc"));
+  EXPECT_EQ("Fehler", T(table, "Error.txt"));
+  EXPECT_EQ("A", T(table, "A"));
+  EXPECT_EQ("de", table.language());
+
+  CLocalize empty("de", DataPath("absent.loc"), nullptr, "");
+  empty.Create("en", DataPath("twice.loc"));
+  EXPECT_EQ("second", T(empty, "A"));
+  EXPECT_EQ("en", empty.language());
+}
+
 TEST(ResolveLocFileName, LowerCasesAddsTheExtensionAndLooksInTheCurrentFolder) {
   std::string opened;
   EXPECT_EQ("component_updater.loc", ResolveLocFileName("Component_Updater", "", &opened));
