@@ -9,19 +9,17 @@
 #include "common_app_data_platform.h"
 
 bool OsEnvironmentValue(const char* name, std::string* value) {
-  // An empty variable and a missing one both answer 0; only the last error tells them apart.
+  // A missing variable answers 0 with ERROR_ENVVAR_NOT_FOUND. An empty one asks for 1 byte and
+  // then reads as 0 characters: that is its value, not its absence.
   SetLastError(ERROR_SUCCESS);
   DWORD needed = GetEnvironmentVariableA(name, nullptr, 0);
-  if (needed == 0) {
-    if (GetLastError() == ERROR_ENVVAR_NOT_FOUND)
-      return false;
-    value->clear();
-    return true;
-  }
-  std::vector<char> buffer(needed);
-  DWORD length = GetEnvironmentVariableA(name, buffer.data(), needed);
-  if (length == 0 || length >= needed)
+  if (needed == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND)
     return false;
+  std::vector<char> buffer(needed + 1);
+  SetLastError(ERROR_SUCCESS);
+  DWORD length = GetEnvironmentVariableA(name, buffer.data(), needed + 1);
+  if (length > needed || (length == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND))
+    return false;  // changed or removed between the two calls
   value->assign(buffer.data(), length);
   return true;
 }

@@ -7,6 +7,12 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <stdlib.h>
+#endif
+
 #include "common_app_data.h"
 #include "fileio_testing.h"
 #include "fileops.h"
@@ -18,6 +24,20 @@ using fileio_testing::TempFolder;
 using fileio_testing::WithSeparator;
 using fileio_testing::WriteBytes;
 using Lines = std::vector<std::string>;
+
+namespace {
+
+// Defines `name` with an empty value. The runtime's _putenv_s would remove it instead, so on
+// Windows the variable is set in the process environment directly.
+void SetEmptyEnv(const char* name) {
+#ifdef _WIN32
+  SetEnvironmentVariableA(name, "");
+#else
+  setenv(name, "", 1);
+#endif
+}
+
+}  // namespace
 
 TEST(CreateDirectoryRecursive, DotDotNeverCreatesTheFolderItLeaves) {
   TempFolder folder;
@@ -101,6 +121,14 @@ TEST(CommonAppData, OverrideFolderGetsTevarAndTheProduct) {
     EXPECT_EQ(context.Entries(), (Lines{"GetCommonAppDataFolderForProduct(): no company name"}));
     context.Clear();
   }
+  fileio_testing::UnsetEnv("TEVAR_CONFIGPATH");
+}
+
+TEST(CommonAppData, AnEmptyOverrideIsAnOverride) {
+  SetEmptyEnv("TEVAR_CONFIGPATH");
+  std::string common = "unchanged";
+  EXPECT_TRUE(GetCommonAppDataFolder(common));
+  EXPECT_EQ(common, "");
   fileio_testing::UnsetEnv("TEVAR_CONFIGPATH");
 }
 
