@@ -1,6 +1,6 @@
-// The platform-neutral path helpers: pure string work on 8-bit paths in which '/' and '\\' both
-// separate directories. The helpers that ask the file system live in fileops_win32.cpp /
-// fileops_posix.cpp.
+// The platform-neutral path helpers: string work on 8-bit paths in which '/' and '\\' both
+// separate directories, and file_size on top of file_type. The helpers that ask the file system
+// live in fileops_win32.cpp / fileops_posix.cpp.
 #include "fileops.h"
 
 #include <cstdlib>
@@ -24,6 +24,16 @@ const char* LastSeparator(const char* path) {
 }
 
 }  // namespace
+
+int64_t file_size(const char* path) {
+  const int type = file_type(path);
+  if (type == kFileTypeNone)
+    return -1;
+  if (type == kFileTypeDirectory)
+    return 0;
+  int64_t size = -1;
+  return OsStatSize(path, &size) ? size : -1;
+}
 
 char* file_dirname(const char* path, char* out) {
   const char* last = LastSeparator(path);

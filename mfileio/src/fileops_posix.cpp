@@ -37,16 +37,12 @@ int file_type(const char* path) {
   return kFileTypeFile;
 }
 
-int64_t file_size(const char* path) {
-  const int type = file_type(path);
-  if (type == kFileTypeNone)
-    return -1;
-  if (type == kFileTypeDirectory)
-    return 0;
+bool OsStatSize(const char* path, int64_t* size) {
   struct stat info;
   if (stat(ToPosixPath(path).c_str(), &info) != 0)
-    return -1;
-  return static_cast<int64_t>(info.st_size);
+    return false;
+  *size = static_cast<int64_t>(info.st_size);
+  return true;
 }
 
 bool file_exists(const char* path) {

@@ -26,16 +26,12 @@ int file_type(const char* path) {
   return kFileTypeFile;
 }
 
-int64_t file_size(const char* path) {
-  const int type = file_type(path);
-  if (type == kFileTypeNone)
-    return -1;
-  if (type == kFileTypeDirectory)
-    return 0;
+bool OsStatSize(const char* path, int64_t* size) {
   struct _stat64 info;
   if (_stat64(path, &info) != 0)
-    return -1;
-  return info.st_size;
+    return false;
+  *size = info.st_size;
+  return true;
 }
 
 bool file_exists(const char* path) {
