@@ -68,13 +68,16 @@ MFileHandle OsOpenWrite(const char* path, int base_mode, bool write_through) {
   return fd;
 }
 
-bool OsReadChunk(MFileHandle handle, void* buffer, uint64_t count, uint64_t* done) {
-  // read() may deliver less than asked before the end of the file; keep going until the chunk
-  // is full or the file ends, as ReadFile does for disk files.
-  char* p = static_cast<char*>(buffer);
+namespace {
+
+// Repeats `call` (read or write) until `count` bytes moved or one call moves nothing: a single
+// read() or write() may move less than asked, where ReadFile and WriteFile on a disk file move
+// all of it (or reach the end of the file).
+template <typename Byte, typename Call>
+bool WholeChunk(Byte* buffer, uint64_t count, uint64_t* done, Call call) {
   *done = 0;
   while (*done < count) {
-    ssize_t n = read(ToFd(handle), p + *done, static_cast<size_t>(count - *done));
+    ssize_t n = call(buffer + *done, static_cast<size_t>(count - *done));
     if (n < 0 && errno == EINTR)
       continue;
     if (n < 0)
@@ -86,20 +89,16 @@ bool OsReadChunk(MFileHandle handle, void* buffer, uint64_t count, uint64_t* don
   return true;
 }
 
+}  // namespace
+
+bool OsReadChunk(MFileHandle handle, void* buffer, uint64_t count, uint64_t* done) {
+  return WholeChunk(static_cast<char*>(buffer), count, done,
+                    [handle](char* p, size_t n) { return read(ToFd(handle), p, n); });
+}
+
 bool OsWriteChunk(MFileHandle handle, const void* buffer, uint64_t count, uint64_t* done) {
-  const char* p = static_cast<const char*>(buffer);
-  *done = 0;
-  while (*done < count) {
-    ssize_t n = write(ToFd(handle), p + *done, static_cast<size_t>(count - *done));
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n < 0)
-      return false;
-    if (n == 0)
-      break;
-    *done += static_cast<uint64_t>(n);
-  }
-  return true;
+  return WholeChunk(static_cast<const char*>(buffer), count, done,
+                    [handle](const char* p, size_t n) { return write(ToFd(handle), p, n); });
 }
 
 bool OsFlush(MFileHandle handle) {
