@@ -17,8 +17,14 @@ RegistryKey::~RegistryKey() {
 }
 
 bool RegistryKey::Open(const char* subkey) {
-  return RegOpenKeyExA(HKEY_LOCAL_MACHINE, subkey, 0, KEY_READ | KEY_WOW64_32KEY, &impl_->key) ==
-         ERROR_SUCCESS;
+  // The key is kept only on success: what a failed open leaves in its output is not promised,
+  // and the destructor closes whatever is kept.
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subkey, 0, KEY_READ | KEY_WOW64_32KEY, &key) !=
+      ERROR_SUCCESS)
+    return false;
+  impl_->key = key;
+  return true;
 }
 
 RegistryQuery RegistryKey::Query(const char* value, char* buffer, unsigned long* size,
