@@ -1,9 +1,19 @@
-// Win32 child processes with CreateProcessA. The program path may be a Linux path (the native
-// simulator, when this test runs under Wine): it is turned into its Z:\ form, which Wine maps to
-// the Linux root and runs as a native program.
+// Win32 child processes with CreateProcessA.
+//
+// A program given by a Linux path ("/...") is a native program that this test, running under
+// Wine, starts through its Z:\ path. Wine runs it, but the process handle it returns does not
+// follow the Linux process: it is signalled at once and cannot terminate it. Such a program is
+// therefore started under /bin/sh, which records the Linux process id and, when the program ends,
+// its exit status in files beside the stderr file; waiting polls the status file and killing runs
+// /bin/kill. Windows programs are handled with their process handle as usual.
 #include "child_process.h"
 
 #include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
 
 namespace e2e {
 namespace {
@@ -16,7 +26,17 @@ std::string WindowsPath(const std::string& path) {
   return out;
 }
 
-// Quotes one argument for the C runtime's command-line splitting.
+std::string UnixPath(const std::string& path) {
+  std::string out = path;
+  if (out.size() >= 2 && (out[0] == 'Z' || out[0] == 'z') && out[1] == ':')
+    out.erase(0, 2);
+  for (char& c : out)
+    if (c == '\\')
+      c = '/';
+  return out;
+}
+
+// Quotes one argument for the command-line splitting of the C runtime (and of Wine).
 std::string Quote(const std::string& arg) {
   std::string out = "\"";
   std::size_t backslashes = 0;
@@ -33,11 +53,48 @@ std::string Quote(const std::string& arg) {
   return out + "\"";
 }
 
+bool ReadSmallFile(const std::string& path, std::string* text) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr)
+    return false;
+  char buffer[64] = {};
+  const std::size_t n = std::fread(buffer, 1, sizeof buffer - 1, file);
+  std::fclose(file);
+  text->assign(buffer, n);
+  return true;
+}
+
+// Starts `exe` with `command`; *process gets the handle (closed by the caller).
+bool Launch(const std::string& exe, std::string command, HANDLE err, HANDLE* process, DWORD* pid,
+            std::string* error) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  if (err != INVALID_HANDLE_VALUE) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = err;
+  }
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                      &startup, &info)) {
+    *error = "cannot start " + exe + ": error " + std::to_string(GetLastError());
+    return false;
+  }
+  CloseHandle(info.hThread);
+  *process = info.hProcess;
+  *pid = info.dwProcessId;
+  return true;
+}
+
 }  // namespace
 
 struct ChildProcess::State {
-  HANDLE process = nullptr;
+  HANDLE process = nullptr;  // a Windows program
   DWORD pid = 0;
+  std::string status_file;  // a native program: its exit status appears here
+  std::string pid_file;     // ... and its Linux process id here
+  bool native_running = false;
 };
 
 ChildProcess::ChildProcess() : state_(new State) {}
@@ -48,6 +105,30 @@ ChildProcess::~ChildProcess() {
 
 bool ChildProcess::Start(const std::string& program, const std::vector<std::string>& args,
                          const std::string& stderr_path, std::string* error) {
+  if (!program.empty() && program[0] == '/') {
+    if (stderr_path.empty()) {
+      *error = "a native program needs a stderr file beside which its status is kept";
+      return false;
+    }
+    const std::string err = UnixPath(stderr_path);
+    state_->pid_file = stderr_path + ".pid";
+    state_->status_file = stderr_path + ".status";
+    std::remove(state_->pid_file.c_str());
+    std::remove(state_->status_file.c_str());
+    const std::string script = "\"$0\" \"$@\" 2>'" + err + "' & echo $! >'" + err +
+                               ".pid'; exec 2>/dev/null; wait $!; echo $? >'" + err +
+                               ".status.tmp'; mv '" + err + ".status.tmp' '" + err + ".status'";
+    std::string command = Quote("/bin/sh") + " -c " + Quote(script) + " " + Quote(program);
+    for (const std::string& arg : args)
+      command += " " + Quote(arg);
+    HANDLE process = nullptr;
+    if (!Launch(WindowsPath("/bin/sh"), command, INVALID_HANDLE_VALUE, &process, &state_->pid,
+                error))
+      return false;
+    CloseHandle(process);  // does not follow the Linux process
+    state_->native_running = true;
+    return true;
+  }
   const std::string exe = WindowsPath(program);
   std::string command = Quote(exe);
   for (const std::string& arg : args)
@@ -57,31 +138,27 @@ bool ChildProcess::Start(const std::string& program, const std::vector<std::stri
   if (!stderr_path.empty())
     err = CreateFileA(WindowsPath(stderr_path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  if (err != INVALID_HANDLE_VALUE) {
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-    startup.hStdError = err;
-  }
-  PROCESS_INFORMATION info = {};
-  const BOOL ok = CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                 nullptr, &startup, &info);
-  const DWORD code = GetLastError();
+  const bool ok = Launch(exe, command, err, &state_->process, &state_->pid, error);
   if (err != INVALID_HANDLE_VALUE)
     CloseHandle(err);
-  if (!ok) {
-    *error = "cannot start " + exe + ": error " + std::to_string(code);
-    return false;
-  }
-  CloseHandle(info.hThread);
-  state_->process = info.hProcess;
-  state_->pid = info.dwProcessId;
-  return true;
+  return ok;
 }
 
 bool ChildProcess::Wait(int timeout_ms, int* exit_status) {
+  if (state_->native_running) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    for (;;) {
+      std::string text;
+      if (ReadSmallFile(state_->status_file, &text) && !text.empty()) {
+        state_->native_running = false;
+        *exit_status = std::atoi(text.c_str());
+        return true;
+      }
+      if (std::chrono::steady_clock::now() >= deadline)
+        return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
   if (state_->process == nullptr)
     return false;
   if (WaitForSingleObject(state_->process, static_cast<DWORD>(timeout_ms)) != WAIT_OBJECT_0)
@@ -96,10 +173,27 @@ bool ChildProcess::Wait(int timeout_ms, int* exit_status) {
 
 bool ChildProcess::Running() {
   int status = 0;
-  return state_->process != nullptr && !Wait(0, &status);
+  return (state_->native_running || state_->process != nullptr) && !Wait(0, &status);
 }
 
 void ChildProcess::Kill() {
+  int status = 0;
+  if (state_->native_running) {
+    std::string pid;
+    // The pid file may lag the start by a moment.
+    for (int i = 0; i < 200 && !(ReadSmallFile(state_->pid_file, &pid) && !pid.empty()); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    HANDLE killer = nullptr;
+    DWORD killer_pid = 0;
+    std::string error;
+    const std::string command = "\"Z:\\bin\\kill\" -9 " + std::to_string(std::atol(pid.c_str()));
+    if (!pid.empty() && Launch(WindowsPath("/bin/kill"), command, INVALID_HANDLE_VALUE, &killer,
+                               &killer_pid, &error))
+      CloseHandle(killer);
+    if (!Wait(5000, &status))
+      state_->native_running = false;  // give up; nothing else to do
+    return;
+  }
   if (state_->process == nullptr)
     return;
   TerminateProcess(state_->process, 1);
@@ -109,6 +203,9 @@ void ChildProcess::Kill() {
 }
 
 long ChildProcess::pid() const {
+  std::string text;
+  if (!state_->pid_file.empty() && ReadSmallFile(state_->pid_file, &text))
+    return std::atol(text.c_str());
   return static_cast<long>(state_->pid);
 }
 
