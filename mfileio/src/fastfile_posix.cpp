@@ -30,11 +30,20 @@ int OpenFlags(int base_mode, bool write_through) {
   return kFlags[base_mode] | O_CLOEXEC | (write_through ? O_SYNC : 0);
 }
 
+// open() that never waits: a FIFO would block it until its other end appears, where CreateFile
+// answers at once. Reads and writes wait again as usual once it is open.
+int OpenWithoutWaiting(const char* path, int flags, mode_t mode = 0) {
+  int fd = open(ToPosixPath(path).c_str(), flags | O_NONBLOCK, mode);
+  if (fd >= 0)
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
+}
+
 }  // namespace
 
 bool openfile(const char* path, MFileHandle* handle) {
   // Descriptors are inherited by default on POSIX, as the Windows reader's handle is.
-  int fd = open(ToPosixPath(path).c_str(), O_RDONLY);
+  int fd = OpenWithoutWaiting(path, O_RDONLY);
   // CreateFile refuses to open a folder as a file; open() would accept it and fail only at
   // the first read, so that a folder would pass for an empty file.
   struct stat info;
@@ -54,7 +63,7 @@ bool openfile(const char* path, MFileHandle* handle) {
 }
 
 MFileHandle OsOpenWrite(const char* path, int base_mode, bool write_through) {
-  int fd = open(ToPosixPath(path).c_str(), OpenFlags(base_mode, write_through), 0666);
+  int fd = OpenWithoutWaiting(path, OpenFlags(base_mode, write_through), 0666);
   if (fd < 0)
     return kInvalidFileHandle;
   // Truncation waits for the lock, so that a refused second writer never destroys the data of

@@ -6,6 +6,11 @@
 
 #ifndef _WIN32
 #include <sys/stat.h>
+
+#include <chrono>
+#include <future>
+#include <memory>
+#include <thread>
 #endif
 
 #include <algorithm>
@@ -291,6 +296,33 @@ TEST(FastFileWriteAtOnce, ReplacedFilesKeepTheUsualPermissions) {
   struct stat info;
   ASSERT_EQ(stat(path.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0644u) << "as readable by others as a file written directly";
+}
+
+// A FIFO without its other end: opening it must not wait for one. The work runs on a thread of
+// its own so that a hang fails the test instead of stopping it.
+TEST(FastFileLowLevel, APipeWithoutPeerNeverBlocksAnOpen) {
+  TempFolder folder;
+  const std::string fifo = folder.File("pipe");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  struct Outcome {
+    std::promise<void> done;
+    bool reader_at_end = false;
+    int64_t written = 0;
+  };
+  auto outcome = std::make_shared<Outcome>();
+  std::thread([outcome, fifo] {
+    ErrorContext context;
+    {
+      MFastFileReader reader;
+      outcome->reader_at_end = reader.Open(fifo.c_str()) && reader.IsEOF();
+    }
+    outcome->written = MFastFile_WriteAtOnce(fifo.c_str(), "x", 1, kFastFileAppend);
+    outcome->done.set_value();
+  }).detach();
+  ASSERT_EQ(outcome->done.get_future().wait_for(std::chrono::seconds(20)),
+            std::future_status::ready);
+  EXPECT_TRUE(outcome->reader_at_end) << "a pipe nobody writes to is an empty file";
+  EXPECT_EQ(outcome->written, -1) << "nobody reads the pipe";
 }
 #endif
 
