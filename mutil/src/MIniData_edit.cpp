@@ -30,7 +30,7 @@ typename MIniDataT<Compare>::Section* MIniDataT<Compare>::add_new_section(const 
   const std::string line = std::string("[") + section + "]";
   void* memory = pool_.Allocate(sizeof(Section));
   const std::string_view header(pool_.Store(line), line.size());
-  auto* created = ::new (memory) Section(header, header.substr(1, line.size() - 2));
+  auto* created = ::new (memory) Section(header, header.substr(1, line.size() - 2), &clean_);
   sections_.emplace(created->name(), created);
   return created;
 }

@@ -140,8 +140,9 @@ void MIniDataEntryIndex::Names(std::vector<std::string>* names) const {
 // ---- MIniDataSectionT ----
 
 template <class Compare>
-MIniDataSectionT<Compare>::MIniDataSectionT(std::string_view header, std::string_view name)
-    : MIniDataLine(header), name_(name) {
+MIniDataSectionT<Compare>::MIniDataSectionT(std::string_view header, std::string_view name,
+                                            bool* document_clean)
+    : MIniDataLine(header), name_(name), document_clean_(document_clean) {
   lines_.reserve(10);
   lines_.push_back(this);
 }
@@ -232,6 +233,7 @@ bool MIniDataSectionT<Compare>::DeleteEntry(std::string_view entry) {
     delete found;
   }
   delete mapped;
+  *document_clean_ = false;
   return true;
 }
 

@@ -207,7 +207,7 @@ bool MIniDataT<Compare>::ParseHeader(const std::string& line) {
     current_section_->Compact();
   void* memory = pool_.Allocate(sizeof(Section));
   const std::string_view header(pool_.Store(line), line.size());
-  auto* section = ::new (memory) Section(header, header.substr(1, close - 1));
+  auto* section = ::new (memory) Section(header, header.substr(1, close - 1), &clean_);
   sections_.emplace(section->name(), section);
   current_section_ = section;
   return true;

@@ -165,8 +165,9 @@ class MIniDataEntryIndex {
 template <class Compare>
 class MIniDataSectionT : public MIniDataLine {
  public:
-  // `header` is the header line's text, `name` a slice of it.
-  MIniDataSectionT(std::string_view header, std::string_view name);
+  // `header` is the header line's text, `name` a slice of it. `document_clean` is the owning
+  // document's clean flag, which a successful DeleteEntry clears; it must outlive the section.
+  MIniDataSectionT(std::string_view header, std::string_view name, bool* document_clean);
   // Deletes lines 1... (never line 0, the section itself).
   ~MIniDataSectionT() override;
 
@@ -188,8 +189,8 @@ class MIniDataSectionT : public MIniDataLine {
   void AddEntry(MIniDataEntry* entry);
 
   // Deletes the entry named exactly `entry`: its map slot and its line (see the source for the
-  // line scan). False after an error-trace entry when the name is in neither place or a body line
-  // is malformed.
+  // line scan), and marks the owning document as changed. False after an error-trace entry when
+  // the name is in neither place or a body line is malformed.
   bool DeleteEntry(const char* entry);
   // The same for a name that may hold any byte (the parser's names).
   bool DeleteEntry(std::string_view entry);
@@ -198,6 +199,7 @@ class MIniDataSectionT : public MIniDataLine {
   MIniDataLine* FindEntryLine(std::string_view name, size_t* index) const;
 
   std::string_view name_;
+  bool* document_clean_;
   MIniDataEntryIndex entries_;
   std::vector<MIniDataLine*> lines_;
 };

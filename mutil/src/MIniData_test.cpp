@@ -351,6 +351,13 @@ TEST(IniFile, OpenSetsTheStateFlags) {
   EXPECT_TRUE(doc.IsClean());
   EXPECT_EQ((Lines{"; p"}), Texts(doc.prologue()));
   EXPECT_EQ("2", Raw(doc, "a", "y"));
+  // Deleting through a section changes the document too, so a settings reader saves it; a
+  // deletion that fails changes nothing.
+  EXPECT_FALSE(doc.GetSection("b")->DeleteEntry("y"));
+  EXPECT_TRUE(doc.IsClean());
+  ASSERT_TRUE(doc.GetSection("b")->DeleteEntry("x"));
+  EXPECT_FALSE(doc.IsClean());
+  ASSERT_TRUE(doc.Open(good.c_str()));
   ASSERT_TRUE(doc.SetLongEntry("a", "y", 3));
   EXPECT_FALSE(doc.IsClean());
 
