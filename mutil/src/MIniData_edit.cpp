@@ -1,6 +1,7 @@
 // MIniDataT edits and Save: values are set by replacing only the value part of a line or by
 // appending a new line, so that everything else of a file survives; Save writes the whole
 // document in one block with sections in name order.
+#include <cstdint>
 #include <cstdio>
 #include <new>
 
@@ -18,6 +19,14 @@ bool ReadsAsComment(const char* entry) {
   const std::string_view name(entry);
   const size_t first = FirstNonBlank(name);
   return first < name.size() && IsCommentChar(name[first]);
+}
+
+// "%ld" writes a 32-bit number, as long is on Windows. Where long is wider, a value beyond that
+// range is clamped as GetLongEntry clamps on reading, so the file holds what every platform
+// reads back.
+long ClampToInt32(long value) {
+  const long long wide = value;
+  return wide > INT32_MAX ? INT32_MAX : wide < INT32_MIN ? INT32_MIN : value;
 }
 
 const char kSetLongEntry[] = "MIniDataT<struct MIniDataCaseSensitiveCompare>::SetLongEntry";
@@ -70,6 +79,7 @@ template <class Compare>
 bool MIniDataT<Compare>::SetLongEntry(const char* section, const char* entry, long value) {
   if (section == nullptr || entry == nullptr)
     return false;
+  value = ClampToInt32(value);
   if (ReadsAsComment(entry)) {
     set_last_error("cannot add comment as an entry: \"%s=%ld\"", entry, value);
     MERRTRACE("%s(): cannot add comment as an entry: \"%s=%ld\"", kSetLongEntry, entry, value);

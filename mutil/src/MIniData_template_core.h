@@ -261,8 +261,9 @@ class MIniDataT {
 
   // ---- Edits. Each success clears clean; each failure leaves the document unchanged. ----
 
-  // Sets the value formatted "%ld", creating the section and the entry when missing. Fails for a
-  // name that would read back as a comment.
+  // Sets the value formatted "%ld", creating the section and the entry when missing. The number
+  // written is 32-bit on every platform (a wider long is clamped, as GetLongEntry clamps). Fails
+  // for a name that would read back as a comment.
   bool SetLongEntry(const char* section, const char* entry, long value);
   // As SetLongEntry with "%.17g" (every double reads back exactly).
   bool SetDoubleEntry(const char* section, const char* entry, double value);

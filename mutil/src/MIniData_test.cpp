@@ -262,6 +262,17 @@ TEST(IniEdit, SettingAValueKeepsTheNameAndAppendsNewEntries) {
   double ratio = 0;
   EXPECT_TRUE(doc.GetDoubleEntry("net", "ratio", &ratio));
   EXPECT_EQ(0.1, ratio);  // %.17g reads back exactly
+
+  // "%ld" writes 32-bit numbers on every platform; where long is wider, values beyond that range
+  // are clamped as reads clamp them.
+  ASSERT_TRUE(doc.SetLongEntry("n", "min", -2147483647L - 1));
+  long long beyond = 1LL << 40;
+  ASSERT_TRUE(doc.SetLongEntry("n", "hi", sizeof(long) > 4 ? static_cast<long>(beyond) : 7L));
+  ASSERT_TRUE(doc.SetLongEntry("n", "lo", sizeof(long) > 4 ? static_cast<long>(-beyond) : -7L));
+  const Lines expected_wide{"[n]", "min=-2147483648", "hi=2147483647", "lo=-2147483648"};
+  const Lines expected_narrow{"[n]", "min=-2147483648", "hi=7", "lo=-7"};
+  EXPECT_EQ(sizeof(long) > 4 ? expected_wide : expected_narrow,
+            Texts(doc.GetSection("n")->lines()));
 }
 
 TEST(IniEdit, CommentNamesAreRefusedAndChangeNothing) {
