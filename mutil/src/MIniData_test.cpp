@@ -9,6 +9,7 @@
 #include "MIniData_template_core.h"
 #include "diag_testing.h"
 #include "fileio_testing.h"
+#include "fileops.h"
 
 using fileio_testing::ErrorContext;
 using fileio_testing::ReadBytes;
@@ -409,6 +410,18 @@ TEST(IniFile, AFailedOpenKeepsTheLinesBeforeAndStaysClosed) {
   EXPECT_TRUE(entries.back() == "MIniData::Open(): MFastFileReader::Open() failed" ||
               entries.back() == "MIniData::Open(): MFastFileReader::fill_buffer() failed")
       << entries.back();
+
+  // A file that opens but fails its first read (a process's own memory file reads address 0):
+  // the reader's end-of-file check takes the error for the end, and the Open still fails rather
+  // than passing off an empty document as the complete, clean file.
+  const char* unreadable = "/proc/self/mem";
+  if (file_exists(unreadable)) {
+    context.Clear();
+    EXPECT_FALSE(doc.Open(unreadable));
+    EXPECT_FALSE(doc.IsOpen());
+    EXPECT_FALSE(doc.IsClean());
+    ASSERT_FALSE(context.Entries().empty());
+  }
 }
 
 TEST(IniFile, ByteOrderMarks) {
