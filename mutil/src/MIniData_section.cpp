@@ -172,12 +172,10 @@ template <class Compare>
 MIniDataLine* MIniDataSectionT<Compare>::FindEntryLine(std::string_view name, size_t* index) const {
   for (size_t i = 1; i < lines_.size(); ++i) {
     const std::string_view text = lines_[i]->text();
-    size_t first = 0;
-    while (first < text.size() && IsBlank(text[first]))
-      ++first;
+    const size_t first = FirstNonBlank(text);
     if (first == text.size() || IsCommentChar(text[first]))
       continue;
-    size_t equals = text.find('=');
+    const size_t equals = text.find('=');
     if (equals == std::string_view::npos) {
       MERRTRACE("MIniDataSectionT::DeleteEntry(): no '=' found in \"%.50s\"", lines_[i]->c_str());
       *index = 0;
@@ -188,10 +186,7 @@ MIniDataLine* MIniDataSectionT<Compare>::FindEntryLine(std::string_view name, si
       *index = 0;
       return nullptr;
     }
-    size_t last = equals;
-    while (last > first && IsBlank(text[last - 1]))
-      --last;
-    if (text.substr(first, last - first) == name) {
+    if (TrimTrailingBlanks(text.substr(first, equals - first)) == name) {
       *index = i;
       return lines_[i];
     }
