@@ -137,6 +137,19 @@ TEST(StationFile, ReadsAnIniDocument) {
   EXPECT_EQ(1u, s.faults.send_error.count("ipo"));
 }
 
+TEST(StationFile, BundledExampleStationIsValid) {
+  Station s;
+  std::string error;
+  ASSERT_TRUE(ReadStationFile(std::string(CU_SOURCE_DIR) + "/examples/station.ini", &s, &error))
+      << error;
+  EXPECT_EQ("DriveUnit.PH 150", s.machine_name);
+  EXPECT_EQ("imx6-table-rev3\nnetdrv,2.1.3,\nmotionctl,4.0.1,\nfpga,1.7,",
+            s.values.at("table.bsp"));
+  EXPECT_EQ("1", s.options.at("1: 'table': on"));
+  EXPECT_EQ(1u, s.channels.count("compensation"));
+  EXPECT_FALSE(s.faults.refuse);
+}
+
 TEST(StationFile, ErrorsNameTheFile) {
   Station s;
   std::string error;

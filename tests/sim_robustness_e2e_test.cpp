@@ -1,0 +1,122 @@
+// The simulator against clients that misbehave at the wire level: garbage instead of a hello, a
+// request before the hello, a client that vanishes mid-transfer. Each must end only that
+// connection; the next client is served as usual.
+#include <gtest/gtest.h>
+
+#include "frame_io.h"
+#include "messages.h"
+#include "mtalkclient.h"
+#include "simulated_controller.h"
+#include "socket.h"
+
+namespace {
+
+const char* const kStation = "[machine]\nname = M\n[components]\nipo = 1\n";
+
+std::string TestName() {
+  return testing::UnitTest::GetInstance()->current_test_info()->name();
+}
+
+class SimRobustnessE2E : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string error;
+    ASSERT_TRUE(sim_.Start(kStation, {}, &error)) << error;
+  }
+  talk::Socket Connect() {
+    talk::Socket socket;
+    std::string error;
+    EXPECT_TRUE(talk::Socket::Connect("127.0.0.1", sim_.port_text(), 5000, &socket, &error))
+        << error;
+    return socket;
+  }
+  void Write(talk::Socket& socket, std::uint8_t type, const std::string& payload) {
+    std::string error;
+    EXPECT_EQ(talk::IoStatus::kOk, talk::WriteFrame(socket, type, payload, 5000, &error)) << error;
+  }
+  // True when the simulator closed the connection (possibly after answering something).
+  bool ClosedByPeer(talk::Socket& socket) {
+    std::string error;
+    talk::Frame frame;
+    for (int i = 0; i < 4; ++i) {
+      const talk::IoStatus status = talk::ReadFrame(socket, 1u << 20, 5000, &frame, &error);
+      if (status == talk::IoStatus::kClosed || status == talk::IoStatus::kFailed)
+        return true;
+      if (status == talk::IoStatus::kTimedOut)
+        return false;
+    }
+    return false;
+  }
+  void ExpectServedNormally() {
+    MTalkClient client;
+    client.SetConnection("127.0.0.1", sim_.port_text());
+    ASSERT_TRUE(client.Open());
+    EXPECT_EQ("M", client.GetMachineName());
+  }
+
+  e2e::SimulatedController sim_{TestName()};
+};
+
+TEST_F(SimRobustnessE2E, GarbageOrARequestBeforeTheHelloEndsOnlyThatConnection) {
+  {
+    talk::Socket socket = Connect();
+    std::string error;
+    ASSERT_EQ(talk::IoStatus::kOk, socket.SendAll("GET / HTTP/1.0\r\n\r\n", 18, 5000, &error));
+    EXPECT_TRUE(ClosedByPeer(socket));
+  }
+  {
+    talk::Socket socket = Connect();
+    Write(socket, talk::kMachineName, "");
+    EXPECT_TRUE(ClosedByPeer(socket));
+  }
+  ExpectServedNormally();
+  // Neither broken client said hello: only the good one is journaled.
+  EXPECT_EQ((std::vector<std::string>{"CONNECT", "MACHINE_NAME", "DISCONNECT"}),
+            sim_.WaitForJournalLines(3));
+}
+
+TEST_F(SimRobustnessE2E, WrongProtocolVersionIsAnsweredWithAnErrorAndClosed) {
+  talk::Socket socket = Connect();
+  Write(socket, talk::kHello, talk::EncodeU32(99));
+  std::string error;
+  talk::Frame frame;
+  ASSERT_EQ(talk::IoStatus::kOk, talk::ReadFrame(socket, 1u << 20, 5000, &frame, &error)) << error;
+  EXPECT_EQ(talk::kError, frame.type);
+  std::string text;
+  ASSERT_TRUE(talk::DecodeText(frame.payload, &text));
+  EXPECT_EQ("unsupported protocol version 99", text);
+  EXPECT_TRUE(ClosedByPeer(socket));
+  EXPECT_EQ((std::vector<std::string>{"CONNECT", "DISCONNECT"}), sim_.WaitForJournalLines(2));
+}
+
+TEST_F(SimRobustnessE2E, ClientVanishingMidTransferIsJournaledAsLost) {
+  {
+    talk::Socket socket = Connect();
+    Write(socket, talk::kHello, talk::EncodeU32(talk::kProtocolVersion));
+    talk::Frame frame;
+    std::string error;
+    ASSERT_EQ(talk::IoStatus::kOk, talk::ReadFrame(socket, 1u << 20, 5000, &frame, &error));
+    EXPECT_EQ(talk::kHelloOk, frame.type);
+    Write(socket, talk::kSendBegin, talk::EncodeSendBegin({"ipo", 1000}));
+    Write(socket, talk::kSendChunk, std::string(10, 'x'));
+  }
+  ExpectServedNormally();
+  EXPECT_EQ((std::vector<std::string>{"CONNECT", "SEND_FAILED\tipo\tconnection lost", "DISCONNECT",
+                                      "CONNECT", "MACHINE_NAME", "DISCONNECT"}),
+            sim_.WaitForJournalLines(6));
+}
+
+TEST_F(SimRobustnessE2E, ChunksBeyondTheAnnouncedSizeAreAProtocolError) {
+  talk::Socket socket = Connect();
+  Write(socket, talk::kHello, talk::EncodeU32(talk::kProtocolVersion));
+  talk::Frame frame;
+  std::string error;
+  ASSERT_EQ(talk::IoStatus::kOk, talk::ReadFrame(socket, 1u << 20, 5000, &frame, &error));
+  Write(socket, talk::kSendBegin, talk::EncodeSendBegin({"ipo", 4}));
+  Write(socket, talk::kSendChunk, "12345");
+  EXPECT_TRUE(ClosedByPeer(socket));
+  EXPECT_EQ((std::vector<std::string>{"CONNECT", "SEND_FAILED\tipo\tprotocol error", "DISCONNECT"}),
+            sim_.WaitForJournalLines(3));
+}
+
+}  // namespace
