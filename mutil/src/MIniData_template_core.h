@@ -4,10 +4,10 @@
 // its comments, spacing and entry order. Sections and entries are also reachable by name through
 // maps that point at the same line objects.
 //
-// Memory: line objects and their texts live in a pool owned by the document (one allocation per
-// 256 KiB, not two per line), each object next to its text. A large update description takes
-// about twice its file size. Deleting a line runs its destructor; its bytes, like the texts that
-// an edit replaced, are released when the document is closed.
+// Memory: line objects and their texts live in a pool owned by the document (blocks of 4 KiB
+// doubling up to 256 KiB, not two allocations per line), each object next to its text. A large
+// update description takes about twice its file size. Deleting a line runs its destructor; its
+// bytes, like the texts that an edit replaced, are released when the document is closed.
 //
 // Parsing (Open, parse_line), typed reads (Get*Entry), edits (Set*Entry, Delete*) and Save are
 // all members of MIniDataT. Failures never throw: they return false, leave a short reason in the
