@@ -51,8 +51,10 @@ start_wine() {
   export WINEPREFIX="$root/build/windows/wineprefix" WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
   mkdir -p "$WINEPREFIX"
-  [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
   wineserver -p
+  # Boot the prefix (creating it the first time) with its services detached from our output:
+  # a service started by the first test would inherit ctest's pipe and keep the test "running".
+  wineboot -i >/dev/null 2>&1 </dev/null
 }
 
 stop_wine() { wineserver -k 2>/dev/null || true; }
