@@ -67,6 +67,20 @@ class ErrorContext {
   }
   std::vector<std::string> Entries() const { return diag::CurrentContextEntries(); }
   void Clear() { MErrTrace_ClearContext(); }
+  // Checks the entries against `patterns`, one each, then clears them. A pattern ending in '*'
+  // is a prefix (for entries that end in an OS error number or text); others must match whole.
+  void ExpectAndClear(const std::vector<std::string>& patterns) {
+    const std::vector<std::string> entries = Entries();
+    Clear();
+    ASSERT_EQ(entries.size(), patterns.size()) << (entries.empty() ? "" : entries[0]);
+    for (size_t i = 0; i < patterns.size(); ++i) {
+      const std::string& pattern = patterns[i];
+      if (!pattern.empty() && pattern.back() == '*')
+        EXPECT_EQ(entries[i].rfind(pattern.substr(0, pattern.size() - 1), 0), 0u) << entries[i];
+      else
+        EXPECT_EQ(entries[i], pattern);
+    }
+  }
 };
 
 // Sets or removes an environment variable for the process (both the runtime's copy and the
