@@ -41,7 +41,7 @@ std::string Topdir(const char* path) {
 
 }  // namespace
 
-TEST(FileOps, DirnameAndBasenameTakeBothSeparators) {
+TEST(FileOps, PathPartsTakeBothSeparators) {
   EXPECT_EQ(Dirname("D:/data/x.ini"), "D:/data\\");
   EXPECT_EQ(Dirname("a\\b/c"), "a\\b\\");
   EXPECT_EQ(Dirname("/x"), "\\");
@@ -49,6 +49,7 @@ TEST(FileOps, DirnameAndBasenameTakeBothSeparators) {
   EXPECT_EQ(Dirname("x.ini"), "(null)");
   EXPECT_EQ(Dirname(""), "(null)");
 
+  // The base name points into the path itself.
   const char* path = "D:\\data/x.ini";
   EXPECT_EQ(file_basename(path), path + 8);
   EXPECT_STREQ(file_basename("a\\b"), "b");
@@ -56,16 +57,8 @@ TEST(FileOps, DirnameAndBasenameTakeBothSeparators) {
   const char* bare = "x.ini";
   EXPECT_EQ(file_basename(bare), bare);
   EXPECT_EQ(file_basename(""), nullptr);
-}
 
-TEST(FileOps, AbsolutePathsStartWithASeparatorOrADrive) {
-  for (const char* path : {"c:x", "x:", "Z:\\a", "/usr", "\\share"})
-    EXPECT_TRUE(file_is_absolute(path)) << path;
-  for (const char* path : {"1:", "x", "", "a/b", ":x", "@:"})
-    EXPECT_FALSE(file_is_absolute(path)) << path;
-}
-
-TEST(FileOps, TopdirCutsAtTheFirstSeparator) {
+  // The top folder is cut at the first separator.
   EXPECT_EQ(Topdir("a\\b\\c.loc"), "a");
   EXPECT_EQ(Topdir("a/b"), "a");
   EXPECT_EQ(Topdir("\\a\\b"), "\\");
@@ -75,6 +68,13 @@ TEST(FileOps, TopdirCutsAtTheFirstSeparator) {
   char in_place[] = "top/rest";
   EXPECT_EQ(file_topdir(in_place, nullptr), in_place);
   EXPECT_STREQ(in_place, "top");
+}
+
+TEST(FileOps, AbsolutePathsStartWithASeparatorOrADrive) {
+  for (const char* path : {"c:x", "x:", "Z:\\a", "/usr", "\\share"})
+    EXPECT_TRUE(file_is_absolute(path)) << path;
+  for (const char* path : {"1:", "x", "", "a/b", ":x", "@:"})
+    EXPECT_FALSE(file_is_absolute(path)) << path;
 }
 
 TEST(FileOps, TypeSizeAndExistenceOfFilesAndFolders) {
@@ -117,8 +117,7 @@ TEST(FileOps, RenameReplacesTheTarget) {
   ErrorContext context;
   EXPECT_FALSE(file_rename(from.c_str(), to.c_str()));
   // A missing source is error 2 on both platforms.
-  EXPECT_EQ(context.Entries(), (std::vector<std::string>{"file_rename(): MoveFileEx(" + from + "," +
-                                                         to + ") failed: 2"}));
+  context.ExpectAndClear({"file_rename(): MoveFileEx(" + from + "," + to + ") failed: 2"});
   EXPECT_EQ(ReadBytes(to), "new");
 }
 

@@ -23,7 +23,6 @@ using fileio_testing::ErrorContext;
 using fileio_testing::TempFolder;
 using fileio_testing::WithSeparator;
 using fileio_testing::WriteBytes;
-using Lines = std::vector<std::string>;
 
 namespace {
 
@@ -39,7 +38,7 @@ void SetEmptyEnv(const char* name) {
 
 }  // namespace
 
-TEST(CreateDirectoryRecursive, DotDotNeverCreatesTheFolderItLeaves) {
+TEST(CreateDirectoryRecursive, DotDotNeverCreatesTheFolderItLeavesAndRelativePathsStartHere) {
   TempFolder folder;
   const std::string wanted = folder.path() + "\\a\\b\\..\\c";
   EXPECT_TRUE(tevar::createDirectoryRecursive(wanted.c_str()));
@@ -49,10 +48,8 @@ TEST(CreateDirectoryRecursive, DotDotNeverCreatesTheFolderItLeaves) {
   EXPECT_TRUE(tevar::createDirectoryRecursive(wanted.c_str())) << "an existing chain is fine";
   EXPECT_TRUE(tevar::createDirectoryRecursive(folder.File("./a//./d/").c_str()));
   EXPECT_TRUE(dir_exists(folder.File("a/d").c_str()));
-}
 
-TEST(CreateDirectoryRecursive, RelativePathsStartAtTheCurrentDirectory) {
-  TempFolder folder;
+  // Relative paths start at the current directory.
   std::filesystem::create_directories(folder.File("w/v"));
   CurrentDirectory cwd(folder.File("w/v"));
   char buffer[kMaxWorkingDir];
@@ -70,10 +67,8 @@ TEST(CreateDirectoryRecursive, FailuresLeaveTheirEntries) {
   ErrorContext context;
   // More ".." than names above them.
   EXPECT_FALSE(tevar::createDirectoryRecursive("D:\\w\\v\\..\\..\\..\\.."));
-  EXPECT_EQ(
-      context.Entries(),
-      (Lines{"tevar::createDirectoryRecursive(): Malformed path \"D:\\w\\v\\..\\..\\..\\..\""}));
-  context.Clear();
+  context.ExpectAndClear(
+      {"tevar::createDirectoryRecursive(): Malformed path \"D:\\w\\v\\..\\..\\..\\..\""});
 
   // A file where a folder should be: dir_mk fails with EEXIST (17 on both runtimes).
   TempFolder folder;
@@ -82,10 +77,10 @@ TEST(CreateDirectoryRecursive, FailuresLeaveTheirEntries) {
   const std::string wanted = file + "/sub";
   EXPECT_FALSE(tevar::createDirectoryRecursive(wanted.c_str()));
   const std::string built = WithSeparator(file, kPathSeparator);
-  EXPECT_EQ(context.Entries(),
-            (Lines{"createDirectoryRecursive(): dir_mk(" + built + ") failed",
-                   "createDirectoryRecursive(): want to create \"" + wanted + "\"",
-                   "createDirectoryRecursive(): system error: [17] \"" + ErrnoText(17) + "\""}));
+  context.ExpectAndClear(
+      {"createDirectoryRecursive(): dir_mk(" + built + ") failed",
+       "createDirectoryRecursive(): want to create \"" + wanted + "\"",
+       "createDirectoryRecursive(): system error: [17] \"" + ErrnoText(17) + "\""});
   EXPECT_FALSE(dir_exists(file.c_str()));
   EXPECT_FALSE(dir_mk(wanted.c_str()));
 }
@@ -118,23 +113,17 @@ TEST(CommonAppData, OverrideFolderGetsTevarAndTheProduct) {
 
   for (const char* product : {static_cast<const char*>(nullptr), ""}) {
     EXPECT_FALSE(GetCommonAppDataFolderForProduct(product_folder, product));
-    EXPECT_EQ(context.Entries(), (Lines{"GetCommonAppDataFolderForProduct(): no company name"}));
-    context.Clear();
+    context.ExpectAndClear({"GetCommonAppDataFolderForProduct(): no company name"});
   }
   fileio_testing::UnsetEnv("TEVAR_CONFIGPATH");
 }
 
-TEST(CommonAppData, AnEmptyOverrideIsAnOverride) {
+TEST(CommonAppData, AnEmptyOverrideIsAnOverrideAndWithoutOneTheSystemFolderIsUsed) {
   SetEmptyEnv("TEVAR_CONFIGPATH");
   std::string common = "unchanged";
   EXPECT_TRUE(GetCommonAppDataFolder(common));
   EXPECT_EQ(common, "");
   fileio_testing::UnsetEnv("TEVAR_CONFIGPATH");
-}
-
-TEST(CommonAppData, WithoutOverrideTheSystemFolderIsUsed) {
-  fileio_testing::UnsetEnv("TEVAR_CONFIGPATH");
-  std::string common = "unchanged";
   ASSERT_TRUE(GetCommonAppDataFolder(common));
   ASSERT_FALSE(common.empty());
   EXPECT_TRUE(file_is_absolute(common.c_str())) << common;
