@@ -23,32 +23,24 @@ std::string ParseError(const std::string& text) {
 }
 
 TEST(ConnectionText, EitherHalfMayBeMissingAndFallsBackToItsDefault) {
-  Endpoint both = Parse("controller.local 5000");
-  EXPECT_EQ(both.host, "controller.local");
-  EXPECT_EQ(both.port, "5000");
-  Endpoint host_only = Parse("10.0.0.7 ");
-  EXPECT_EQ(host_only.host, "10.0.0.7");
-  EXPECT_EQ(host_only.port, "4170");
-  Endpoint port_only = Parse(" 4200");
-  EXPECT_EQ(port_only.host, "127.0.0.1");
-  EXPECT_EQ(port_only.port, "4200");
-  Endpoint no_blank = Parse("machine");
-  EXPECT_EQ(no_blank.host, "machine");
-  EXPECT_EQ(no_blank.port, "4170");
-  Endpoint tabs = Parse("host\t\t65535  ");
-  EXPECT_EQ(tabs.host, "host");
-  EXPECT_EQ(tabs.port, "65535");
+  const struct {
+    const char *text, *host, *port;
+  } cases[] = {{"controller.local 5000", "controller.local", "5000"},
+               {"10.0.0.7 ", "10.0.0.7", "4170"},
+               {" 4200", "127.0.0.1", "4200"},
+               {"machine", "machine", "4170"},
+               {"host\t\t65535  ", "host", "65535"}};
+  for (const auto& c : cases) {
+    Endpoint endpoint = Parse(c.text);
+    EXPECT_EQ(endpoint.host, c.host) << c.text;
+    EXPECT_EQ(endpoint.port, c.port) << c.text;
+  }
 }
 
 TEST(ConnectionText, BadPortsAndExtraWordsAreRejectedWithTheirTexts) {
-  EXPECT_EQ(ParseError("host 0"),
-            "invalid connection text 'host 0': port '0' is not a number from 1 to 65535");
-  EXPECT_EQ(ParseError("host 65536"),
-            "invalid connection text 'host 65536': port '65536' is not a number from 1 to 65535");
-  EXPECT_EQ(ParseError("host -1"),
-            "invalid connection text 'host -1': port '-1' is not a number from 1 to 65535");
-  EXPECT_EQ(ParseError("host 41x"),
-            "invalid connection text 'host 41x': port '41x' is not a number from 1 to 65535");
+  for (const std::string port : {"0", "65536", "-1", "41x"})
+    EXPECT_EQ(ParseError("host " + port), "invalid connection text 'host " + port + "': port '" +
+                                              port + "' is not a number from 1 to 65535");
   EXPECT_EQ(ParseError("host 4170 more"),
             "invalid connection text 'host 4170 more': expected \"host port\"");
 }
