@@ -1,5 +1,6 @@
 // Every fault switch of the simulator as the client meets it: a refused connection, failing
-// transfers, receives and sets, a transfer cut off mid-way, and a slow transfer kept alive.
+// transfers, receives and sets (and unknown names), a transfer cut off mid-way, and a slow transfer
+// kept alive.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -8,7 +9,7 @@
 #include "errtrace.h"
 #include "mtalkclient.h"
 #include "payload.h"
-#include "simulated_controller.h"
+#include "sim_fixture.h"
 #include "test_env.h"
 
 namespace {
@@ -23,29 +24,16 @@ std::string Station(const std::string& faults) {
          faults;
 }
 
-std::string TestName() {
-  return testing::UnitTest::GetInstance()->current_test_info()->name();
-}
-
-class FaultsE2E : public testing::Test {
+class FaultsE2E : public e2e::SimFixture {
  protected:
   void SetUp() override { MErrTrace_BeginContext(); }
   void TearDown() override { MErrTrace_EndContext(); }
-  void StartSim(const std::string& faults) {
-    std::string error;
-    ASSERT_TRUE(sim_.Start(Station(faults), {}, &error)) << error;
-  }
-  void OpenClient(MTalkClient* client) {
-    client->SetConnection("127.0.0.1", sim_.port_text());
-    ASSERT_TRUE(client->Open());
-  }
 
   diag::CapturingSink sink_;
-  e2e::SimulatedController sim_{TestName()};
 };
 
 TEST_F(FaultsE2E, RefusedConnectionLeavesTheStateNegativeAndLogsIt) {
-  StartSim("refuse = 1\n");
+  StartSim(Station("refuse = 1\n"));
   MTalkClient client;
   client.SetConnection("127.0.0.1", sim_.port_text());
   EXPECT_FALSE(client.Open());
@@ -57,8 +45,8 @@ TEST_F(FaultsE2E, RefusedConnectionLeavesTheStateNegativeAndLogsIt) {
   EXPECT_EQ((std::vector<std::string>{"CONNECT", "DISCONNECT"}), sim_.WaitForJournalLines(2));
 }
 
-TEST_F(FaultsE2E, InjectedErrorsFailOnlyTheirNamesAndKeepTheConnection) {
-  StartSim("send_error = plc, sat1\nreceive_error = sat1.identifier\nset_error = X\n");
+TEST_F(FaultsE2E, InjectedErrorsAndUnknownNamesFailOnlyThemAndKeepTheConnection) {
+  StartSim(Station("send_error = plc, sat1\nreceive_error = sat1.identifier\nset_error = X\n"));
   MTalkClient client;
   OpenClient(&client);
   EXPECT_FALSE(client.Send("plc", "firmware"));
@@ -69,6 +57,10 @@ TEST_F(FaultsE2E, InjectedErrorsFailOnlyTheirNamesAndKeepTheConnection) {
   EXPECT_TRUE(client.Receive("ipo.identifier", value));
   EXPECT_FALSE(client.Set("X", 2));
   EXPECT_TRUE(client.Set("compensation", 1));
+  // Names the station does not know fail with the controller's own text.
+  EXPECT_FALSE(client.Receive("nothing", value));
+  EXPECT_EQ("IPO-7", value);
+  EXPECT_FALSE(client.Set("Y", 1.5));
   const std::map<std::string, std::string> components = client.GetComponentsMap();
   EXPECT_EQ("V 3.0", components.at("plc"));  // a failed transfer flashed nothing
   EXPECT_EQ("V 0.9", components.at("sat1"));
@@ -78,17 +70,20 @@ TEST_F(FaultsE2E, InjectedErrorsFailOnlyTheirNamesAndKeepTheConnection) {
                 "MTalkClient::Send(): error 'Send to \"sat1\" failed (injected fault)'",
                 "MTalkClient::Receive(): error 'Receive of \"sat1.identifier\" failed "
                 "(injected fault)'",
-                "MTalkClient::Set(): error 'Set of \"X\" failed (injected fault)'"}),
+                "MTalkClient::Set(): error 'Set of \"X\" failed (injected fault)'",
+                "MTalkClient::Receive(): error 'unknown value \"nothing\"'",
+                "MTalkClient::Set(): error 'unknown channel \"Y\"'"}),
             diag::CurrentContextEntries());
   EXPECT_EQ((std::vector<std::string>{
                 "CONNECT", "SEND_FAILED\tplc\tinjected fault", "SEND_FAILED\tsat1\tinjected fault",
                 "SEND\tipo\t8\t" + e2e::Crc32Hex("firmware"), "RECEIVE\tsat1.identifier",
-                "RECEIVE\tipo.identifier", "SET\tX\t2", "SET\tcompensation\t1", "COMPONENTS"}),
-            sim_.WaitForJournalLines(9));
+                "RECEIVE\tipo.identifier", "SET\tX\t2", "SET\tcompensation\t1", "RECEIVE\tnothing",
+                "SET\tY\t1.5", "COMPONENTS"}),
+            sim_.WaitForJournalLines(11));
 }
 
 TEST_F(FaultsE2E, TransferCutOffMidWayFailsTheSendAndTheNextConnectionWorks) {
-  StartSim("drop_during_send = ipo\n");
+  StartSim(Station("drop_during_send = ipo\n"));
   const std::string image = e2e::MakePayload(10 * 1024 * 1024, 3);
   {
     MTalkClient client;
@@ -112,7 +107,7 @@ TEST_F(FaultsE2E, TransferCutOffMidWayFailsTheSendAndTheNextConnectionWorks) {
 }
 
 TEST_F(FaultsE2E, SlowTransfersAreKeptAliveBeyondTheClientsIdleTimeout) {
-  StartSim("send_seconds = 2.5\n");
+  StartSim(Station("send_seconds = 2.5\n"));
   // The client gives up after 1 s without a byte: only the controller's keep-alives let a
   // transfer of 2.5 s succeed.
   e2e::ScopedTestEnv timeout("TEVAR_TALK_TIMEOUT_MS", "1000");

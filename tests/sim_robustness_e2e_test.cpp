@@ -6,23 +6,16 @@
 #include "frame_io.h"
 #include "messages.h"
 #include "mtalkclient.h"
-#include "simulated_controller.h"
+#include "sim_fixture.h"
 #include "socket.h"
 
 namespace {
 
 const char* const kStation = "[machine]\nname = M\n[components]\nipo = 1\n";
 
-std::string TestName() {
-  return testing::UnitTest::GetInstance()->current_test_info()->name();
-}
-
-class SimRobustnessE2E : public testing::Test {
+class SimRobustnessE2E : public e2e::SimFixture {
  protected:
-  void SetUp() override {
-    std::string error;
-    ASSERT_TRUE(sim_.Start(kStation, {}, &error)) << error;
-  }
+  void SetUp() override { StartSim(kStation); }
   talk::Socket Connect() {
     talk::Socket socket;
     std::string error;
@@ -33,6 +26,18 @@ class SimRobustnessE2E : public testing::Test {
   void Write(talk::Socket& socket, std::uint8_t type, const std::string& payload) {
     std::string error;
     EXPECT_EQ(talk::IoStatus::kOk, talk::WriteFrame(socket, type, payload, 5000, &error)) << error;
+  }
+  // Reads the next frame; a frame of type 0 when none came.
+  talk::Frame Read(talk::Socket& socket) {
+    talk::Frame frame;
+    std::string error;
+    if (talk::ReadFrame(socket, 1u << 20, 5000, &frame, &error) != talk::IoStatus::kOk)
+      frame.type = 0;
+    return frame;
+  }
+  void Hello(talk::Socket& socket) {
+    Write(socket, talk::kHello, talk::EncodeU32(talk::kProtocolVersion));
+    EXPECT_EQ(talk::kHelloOk, Read(socket).type);
   }
   // True when the simulator closed the connection (possibly after answering something).
   bool ClosedByPeer(talk::Socket& socket) {
@@ -49,12 +54,9 @@ class SimRobustnessE2E : public testing::Test {
   }
   void ExpectServedNormally() {
     MTalkClient client;
-    client.SetConnection("127.0.0.1", sim_.port_text());
-    ASSERT_TRUE(client.Open());
+    OpenClient(&client);
     EXPECT_EQ("M", client.GetMachineName());
   }
-
-  e2e::SimulatedController sim_{TestName()};
 };
 
 TEST_F(SimRobustnessE2E, GarbageOrARequestBeforeTheHelloEndsOnlyThatConnection) {
@@ -78,9 +80,7 @@ TEST_F(SimRobustnessE2E, GarbageOrARequestBeforeTheHelloEndsOnlyThatConnection) 
 TEST_F(SimRobustnessE2E, WrongProtocolVersionIsAnsweredWithAnErrorAndClosed) {
   talk::Socket socket = Connect();
   Write(socket, talk::kHello, talk::EncodeU32(99));
-  std::string error;
-  talk::Frame frame;
-  ASSERT_EQ(talk::IoStatus::kOk, talk::ReadFrame(socket, 1u << 20, 5000, &frame, &error)) << error;
+  const talk::Frame frame = Read(socket);
   EXPECT_EQ(talk::kError, frame.type);
   std::string text;
   ASSERT_TRUE(talk::DecodeText(frame.payload, &text));
@@ -92,11 +92,7 @@ TEST_F(SimRobustnessE2E, WrongProtocolVersionIsAnsweredWithAnErrorAndClosed) {
 TEST_F(SimRobustnessE2E, ClientVanishingMidTransferIsJournaledAsLost) {
   {
     talk::Socket socket = Connect();
-    Write(socket, talk::kHello, talk::EncodeU32(talk::kProtocolVersion));
-    talk::Frame frame;
-    std::string error;
-    ASSERT_EQ(talk::IoStatus::kOk, talk::ReadFrame(socket, 1u << 20, 5000, &frame, &error));
-    EXPECT_EQ(talk::kHelloOk, frame.type);
+    Hello(socket);
     Write(socket, talk::kSendBegin, talk::EncodeSendBegin({"ipo", 1000}));
     Write(socket, talk::kSendChunk, std::string(10, 'x'));
   }
@@ -108,10 +104,7 @@ TEST_F(SimRobustnessE2E, ClientVanishingMidTransferIsJournaledAsLost) {
 
 TEST_F(SimRobustnessE2E, ChunksBeyondTheAnnouncedSizeAreAProtocolError) {
   talk::Socket socket = Connect();
-  Write(socket, talk::kHello, talk::EncodeU32(talk::kProtocolVersion));
-  talk::Frame frame;
-  std::string error;
-  ASSERT_EQ(talk::IoStatus::kOk, talk::ReadFrame(socket, 1u << 20, 5000, &frame, &error));
+  Hello(socket);
   Write(socket, talk::kSendBegin, talk::EncodeSendBegin({"ipo", 4}));
   Write(socket, talk::kSendChunk, "12345");
   EXPECT_TRUE(ClosedByPeer(socket));

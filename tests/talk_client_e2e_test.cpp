@@ -2,11 +2,9 @@
 // transfer delivers, [after_send], several connections in a row, and the journal of it all.
 #include <gtest/gtest.h>
 
-#include "diag_testing.h"
-#include "errtrace.h"
 #include "mtalkclient.h"
 #include "payload.h"
-#include "simulated_controller.h"
+#include "sim_fixture.h"
 
 namespace {
 
@@ -19,23 +17,7 @@ const char* const kStation =
     "[channels]\ncompensation = 1\nX = \n"
     "[after_send]\nipo = V 1.3.0\n";
 
-std::string TestName() {
-  return testing::UnitTest::GetInstance()->current_test_info()->name();
-}
-
-class TalkClientE2E : public testing::Test {
- protected:
-  void StartSim(const std::string& station, const std::vector<std::string>& args = {}) {
-    std::string error;
-    ASSERT_TRUE(sim_.Start(station, args, &error)) << error;
-  }
-  void OpenClient(MTalkClient* client) {
-    client->SetConnection("127.0.0.1", sim_.port_text());
-    ASSERT_TRUE(client->Open());
-  }
-
-  e2e::SimulatedController sim_{TestName()};
-};
+using TalkClientE2E = e2e::SimFixture;
 
 TEST_F(TalkClientE2E, EveryRequestIsAnsweredFromTheStationAndJournaled) {
   StartSim(kStation);
@@ -102,27 +84,6 @@ TEST_F(TalkClientE2E, ConnectionsInARowSeeTheVersionsOfEarlierTransfers) {
                 "CONNECT", "COMPONENTS", "DISCONNECT", "CONNECT", "COMPONENTS", "DISCONNECT"}),
             lines);
   EXPECT_TRUE(sim_.process().Running());
-}
-
-TEST_F(TalkClientE2E, UnknownValuesAndChannelsFailWithTheControllersText) {
-  StartSim(kStation);
-  diag::CapturingSink sink;
-  MErrTrace_BeginContext();
-  MTalkClient client;
-  OpenClient(&client);
-  std::string value = "kept";
-  EXPECT_FALSE(client.Receive("nothing", value));
-  EXPECT_EQ("kept", value);
-  EXPECT_FALSE(client.Set("Y", 1.5));
-  // A failed request leaves the connection usable.
-  EXPECT_EQ("DriveUnit.PH 150", client.GetMachineName());
-  EXPECT_EQ((std::vector<std::string>{"MTalkClient::Receive(): error 'unknown value \"nothing\"'",
-                                      "MTalkClient::Set(): error 'unknown channel \"Y\"'"}),
-            diag::CurrentContextEntries());
-  MErrTrace_EndContext();
-  EXPECT_EQ(
-      (std::vector<std::string>{"CONNECT", "RECEIVE\tnothing", "SET\tY\t1.5", "MACHINE_NAME"}),
-      sim_.WaitForJournalLines(4));
 }
 
 TEST_F(TalkClientE2E, OnceEndsTheSimulatorAfterTheFirstClient) {
