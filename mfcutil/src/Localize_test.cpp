@@ -100,66 +100,58 @@ TEST(CLocalize, RepeatedSectionIsReadLenientlyAndTheReasonKept) {
     EXPECT_EQ(std::string::npos, line.find("MLocIniData::Open() failed")) << line;
 }
 
-TEST(CLocalize, UnreadableFilesGiveAnEmptyTableAndOneDump) {
-  struct Case {
-    const char* file;
-    const char* error;
-  } cases[] = {
-      {"unclosed.loc", "no matching \"}}\" found in \"EN={{never\nclosed\""},
-      {"bom.loc", "Possible entry \"\xEF\xBB\xBF[Error.txt]\" found before first section"},
-  };
-  for (const Case& c : cases) {
-    diag::CapturingSink sink;
-    const std::string path = DataPath(c.file);
-    CLocalize table("en", path, nullptr, "");
-    EXPECT_EQ(0u, table.size()) << c.file;
-    EXPECT_EQ("Error.txt", T(table, "Error.txt")) << c.file;
-    EXPECT_EQ(c.error, table.error_text()) << c.file;
-    const std::vector<std::string> log = sink.ErrorLog();
-    ASSERT_FALSE(log.empty()) << c.file;
-    EXPECT_EQ("MLocIniData::Open() failed for '" + Lowered(path) + "'", log.back()) << c.file;
-  }
-}
-
-TEST(CLocalize, MissingFileIsNoError) {
+TEST(CLocalize, UnreadableFileGivesAnEmptyTableAndOneDump) {
   diag::CapturingSink sink;
-  CLocalize table("de", DataPath("absent.loc"), nullptr, "");
+  const std::string path = DataPath("unclosed.loc");
+  CLocalize table("en", path, nullptr, "");
   EXPECT_EQ(0u, table.size());
-  EXPECT_EQ("", table.error_text());
   EXPECT_EQ("Error.txt", T(table, "Error.txt"));
-  EXPECT_TRUE(sink.ErrorLog().empty());
-  EXPECT_EQ(Lowered(DataPath("absent.loc")), table.file_name());
+  EXPECT_EQ("no matching \"}}\" found in \"EN={{never\nclosed\"", table.error_text());
+  const std::vector<std::string> log = sink.ErrorLog();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ("MLocIniData::Open() failed for '" + Lowered(path) + "'", log.back());
 }
 
-TEST(CLocalize, CreateLoadsOnlyIntoAnEmptyTable) {
+// A missing file is an empty table without error, which Create may still fill; a filled table
+// never reloads.
+TEST(CLocalize, MissingFileIsNoErrorAndCreateLoadsOnlyIntoAnEmptyTable) {
+  diag::CapturingSink sink;
+  CLocalize empty("de", DataPath("absent.loc"), nullptr, "");
+  EXPECT_EQ(0u, empty.size());
+  EXPECT_EQ("", empty.error_text());
+  EXPECT_EQ("Error.txt", T(empty, "Error.txt"));
+  EXPECT_TRUE(sink.ErrorLog().empty());
+  EXPECT_EQ(Lowered(DataPath("absent.loc")), empty.file_name());
+  empty.Create("en", DataPath("twice.loc"));
+  EXPECT_EQ("second", T(empty, "A"));
+  EXPECT_EQ("en", empty.language());
+
   CLocalize table("de", DataPath("languages.loc"), nullptr, "");
   table.Create("en", DataPath("twice.loc"));
   EXPECT_EQ("Fehler", T(table, "Error.txt"));
   EXPECT_EQ("A", T(table, "A"));
   EXPECT_EQ("de", table.language());
-
-  CLocalize empty("de", DataPath("absent.loc"), nullptr, "");
-  empty.Create("en", DataPath("twice.loc"));
-  EXPECT_EQ("second", T(empty, "A"));
-  EXPECT_EQ("en", empty.language());
 }
 
 TEST(ResolveLocFileName, LowerCasesAddsTheExtensionAndLooksInTheCurrentFolder) {
-  std::string opened;
-  EXPECT_EQ("component_updater.loc", ResolveLocFileName("Component_Updater", "", &opened));
-  EXPECT_EQ(".\\component_updater.loc", opened);
-  EXPECT_EQ("texts.loc", ResolveLocFileName("TEXTS.LOC", "ignored.exe", &opened));
-  EXPECT_EQ(".\\texts.loc", opened);
-  EXPECT_EQ("a.locx.loc", ResolveLocFileName("a.locx", "", &opened));
-  EXPECT_EQ("tool.exe.loc", ResolveLocFileName("", "C:\\Programs\\Tool.EXE", &opened));
-  EXPECT_EQ(".\\tool.exe.loc", opened);
-  EXPECT_EQ("unnamedapplication.loc", ResolveLocFileName("", "", &opened));
-  EXPECT_EQ("sub\\texts.loc", ResolveLocFileName("Sub\\Texts", "", &opened));
-  EXPECT_EQ("sub\\texts.loc", opened);  // a folder part: relative to the current folder as is
-  EXPECT_EQ("c:\\x\\a.loc", ResolveLocFileName("C:\\X\\A.loc", "", &opened));
-  EXPECT_EQ("c:\\x\\a.loc", opened);
-  EXPECT_EQ("/abs/a.loc", ResolveLocFileName("/abs/a", "", &opened));
-  EXPECT_EQ("/abs/a.loc", opened);
+  const struct {
+    const char *name, *exe, *file, *opened;
+  } cases[] = {
+      {"Component_Updater", "", "component_updater.loc", ".\\component_updater.loc"},
+      {"TEXTS.LOC", "ignored.exe", "texts.loc", ".\\texts.loc"},
+      {"a.locx", "", "a.locx.loc", ".\\a.locx.loc"},
+      {"", "C:\\Programs\\Tool.EXE", "tool.exe.loc", ".\\tool.exe.loc"},
+      {"", "", "unnamedapplication.loc", ".\\unnamedapplication.loc"},
+      // A folder part: relative to the current folder as is.
+      {"Sub\\Texts", "", "sub\\texts.loc", "sub\\texts.loc"},
+      {"C:\\X\\A.loc", "", "c:\\x\\a.loc", "c:\\x\\a.loc"},
+      {"/abs/a", "", "/abs/a.loc", "/abs/a.loc"},
+  };
+  for (const auto& c : cases) {
+    std::string opened;
+    EXPECT_EQ(c.file, ResolveLocFileName(c.name, c.exe, &opened)) << c.name << c.exe;
+    EXPECT_EQ(c.opened, opened) << c.name << c.exe;
+  }
   EXPECT_EQ("x.loc", ResolveLocFileName("x", "", nullptr));
 }
 

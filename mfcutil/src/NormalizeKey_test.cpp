@@ -23,35 +23,24 @@ TEST(NormalizeKey, FoldsTheNineLettersOneForOneAndKeepsTheRest) {
 }
 
 TEST(SplitPath, SplitsDriveFolderNameAndExtension) {
-  SplitPathParts p = SplitPath("C:\\Programs\\Tevar\\component_updater.EXE");
-  EXPECT_EQ("C:", p.drive);
-  EXPECT_EQ("\\Programs\\Tevar\\", p.directory);
-  EXPECT_EQ("component_updater", p.name);
-  EXPECT_EQ(".EXE", p.extension);
-
-  p = SplitPath("/usr/bin/archive.tar.gz");
-  EXPECT_EQ("", p.drive);
-  EXPECT_EQ("/usr/bin/", p.directory);
-  EXPECT_EQ("archive.tar", p.name);
-  EXPECT_EQ(".gz", p.extension);
-
-  p = SplitPath("mixed/sep\\name");
-  EXPECT_EQ("mixed/sep\\", p.directory);
-  EXPECT_EQ("name", p.name);
-  EXPECT_EQ("", p.extension);
-
-  p = SplitPath("dir.d\\");
-  EXPECT_EQ("dir.d\\", p.directory);
-  EXPECT_EQ("", p.name);
-  EXPECT_EQ("", p.extension);
-
-  p = SplitPath(".loc");
-  EXPECT_EQ("", p.name);
-  EXPECT_EQ(".loc", p.extension);
-
-  p = SplitPath("1:x");  // only a letter makes a drive
-  EXPECT_EQ("", p.drive);
-  EXPECT_EQ("1:x", p.name);
+  const struct {
+    const char *path, *drive, *directory, *name, *extension;
+  } cases[] = {
+      {"C:\\Programs\\Tevar\\component_updater.EXE", "C:", "\\Programs\\Tevar\\",
+       "component_updater", ".EXE"},
+      {"/usr/bin/archive.tar.gz", "", "/usr/bin/", "archive.tar", ".gz"},
+      {"mixed/sep\\name", "", "mixed/sep\\", "name", ""},
+      {"dir.d\\", "", "dir.d\\", "", ""},
+      {".loc", "", "", "", ".loc"},
+      {"1:x", "", "", "1:x", ""},  // only a letter makes a drive
+  };
+  for (const auto& c : cases) {
+    const SplitPathParts p = SplitPath(c.path);
+    EXPECT_EQ(c.drive, p.drive) << c.path;
+    EXPECT_EQ(c.directory, p.directory) << c.path;
+    EXPECT_EQ(c.name, p.name) << c.path;
+    EXPECT_EQ(c.extension, p.extension) << c.path;
+  }
 }
 
 }  // namespace
