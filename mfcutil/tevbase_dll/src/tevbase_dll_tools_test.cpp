@@ -15,6 +15,7 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #ifdef _WIN32
@@ -111,9 +112,9 @@ TEST(ReadRegistryString, ReadsStringValuesOrGivesTheFallback) {
   EXPECT_EQ(ReadRegistryString(no_key.c_str(), "language", nullptr), nullptr);
 }
 
-TEST(ReadRegistryString, ResultsStayValidUntilTheirBufferComesRound) {
+TEST(ReadRegistryString, ResultsStayValidUntilTheirBufferComesRoundAndLongValuesComeWhole) {
   ScratchRegistry registry;
-  const std::string key = registry.Key("Values");
+  std::string key = registry.Key("Values");
   for (int i = 0; i < 17; ++i)
     registry.SetString("Values", ("v" + std::to_string(i)).c_str(), "text" + std::to_string(i));
   std::vector<const char*> results;
@@ -124,24 +125,20 @@ TEST(ReadRegistryString, ResultsStayValidUntilTheirBufferComesRound) {
   // The 17th call takes the first buffer again.
   EXPECT_EQ(ReadRegistryString(key.c_str(), "v16", ""), results[0]);
   EXPECT_STREQ(results[0], "text16");
-}
 
-TEST(ReadRegistryString, LongValuesAreReadWhole) {
-  ScratchRegistry registry;
-  const std::string key = registry.Key("Long");
-  const std::string edge(259, 'e');    // 260 bytes with the terminator: just too long
-  const std::string medium(300, 'm');  // a static long-value buffer
-  const std::string huge(70000, 'h');  // the heap buffer
-  registry.SetString("Long", "edge", edge);
-  registry.SetString("Long", "medium", medium);
-  registry.SetString("Long", "huge", huge);
-  registry.SetString("Long", "fits", std::string(258, 'f'));
-  EXPECT_EQ(ReadRegistryString(key.c_str(), "fits", ""), std::string(258, 'f'));
-  EXPECT_EQ(ReadRegistryString(key.c_str(), "edge", ""), edge);
-  const char* medium_result = ReadRegistryString(key.c_str(), "medium", "");
+  // Long values are read whole: 258 characters fit the first buffer, 259 (260 bytes with the
+  // terminator) just do not, 300 take a static long-value buffer, 70000 the heap buffer.
+  key = registry.Key("Long");
+  auto text = [](size_t n) { return std::string(n, static_cast<char>('a' + n % 26)); };
+  for (size_t n : {258u, 259u, 300u, 70000u})
+    registry.SetString("Long", std::to_string(n).c_str(), text(n));
+  for (size_t n : {258u, 259u, 70000u})
+    EXPECT_EQ(ReadRegistryString(key.c_str(), std::to_string(n).c_str(), ""), text(n));
+  const std::string medium = text(300);
+  const char* medium_result = ReadRegistryString(key.c_str(), "300", "");
   EXPECT_EQ(std::string(medium_result), medium);
-  EXPECT_EQ(ReadRegistryString(key.c_str(), "huge", ""), huge);
-  EXPECT_EQ(ReadRegistryString(key.c_str(), "huge", ""), huge) << "the heap buffer is replaced";
+  EXPECT_EQ(ReadRegistryString(key.c_str(), "70000", ""), text(70000))
+      << "the heap buffer is replaced";
   EXPECT_EQ(std::string(medium_result), medium) << "a very long value leaves the others alone";
 }
 
@@ -168,13 +165,13 @@ TEST(ReadRegistryValue, NegotiatesTheSizeWithTheCaller) {
   EXPECT_STREQ(roomy, "operator");
   EXPECT_EQ(roomy[63], '\0') << "the buffer's last byte is always terminated";
 
-  size = sizeof roomy;
-  EXPECT_FALSE(ReadRegistryValue(key.c_str(), "missing", roomy, &size));
-  EXPECT_EQ(size, 0u);
-  size = sizeof roomy;
-  const std::string no_key = registry.Key("NoSuchKey");
-  EXPECT_FALSE(ReadRegistryValue(no_key.c_str(), "ActiveUser", roomy, &size));
-  EXPECT_EQ(size, 0u);
+  // A missing value or key answers with size 0.
+  for (const auto& missing :
+       {std::make_pair(key, "missing"), std::make_pair(registry.Key("NoSuchKey"), "ActiveUser")}) {
+    size = sizeof roomy;
+    EXPECT_FALSE(ReadRegistryValue(missing.first.c_str(), missing.second, roomy, &size));
+    EXPECT_EQ(size, 0u) << missing.first;
+  }
 }
 
 TEST(ReadRegistryValue, ConcurrentReadersEachGetTheirValue) {
