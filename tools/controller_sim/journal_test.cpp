@@ -28,7 +28,7 @@ TEST(Journal, WritesOneTabSeparatedLinePerRequestAndFlushesEachAtOnce) {
   Journal journal;
   std::string error;
   ASSERT_TRUE(journal.Open(path, &error)) << error;
-  // The lines without fields are checked through the controller; here the fields and flushing.
+  // The lines without fields are checked end to end; here the fields and the flushing.
   journal.Connect();
   journal.Send("ipo", 9, 0xcbf43926u);
   // Read while the journal is still open: every line must already be on disk.
