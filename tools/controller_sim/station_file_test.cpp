@@ -51,22 +51,15 @@ RawSections FullStation() {
             {"send_seconds", "2.5"}}}};
 }
 
-TEST(StationBuild, ReadsEverySectionAndFaultSwitch) {
+TEST(StationBuild, TrimsNamesAndListsAndNeedsOnlyTheMachine) {
   Station s;
   std::string error;
   ASSERT_TRUE(BuildStation(FullStation(), &s, &error)) << error;
+  // Where each section and switch lands is checked end to end through the simulator; here the
+  // trimming of the name and the lists with blanks and empty items.
   EXPECT_EQ("DriveUnit.PH 150", s.machine_name);
-  EXPECT_EQ((std::map<std::string, std::string>{{"ipo", "V 1.2"}, {"plc", "V 3.0"}}), s.components);
-  EXPECT_EQ("1", s.options.at("machine.count"));
-  EXPECT_EQ("hw=A\nbsp=2.1", s.values.at("bsp.response"));
-  EXPECT_EQ(2u, s.channels.size());
-  EXPECT_EQ("V 1.3", s.after_send.at("ipo"));
-  EXPECT_TRUE(s.faults.refuse);
   EXPECT_EQ((std::set<std::string>{"ipo", "plc"}), s.faults.send_error);
-  EXPECT_EQ((std::set<std::string>{"a"}), s.faults.receive_error);
   EXPECT_EQ((std::set<std::string>{"X", "Y"}), s.faults.set_error);
-  EXPECT_EQ((std::set<std::string>{"big"}), s.faults.drop_during_send);
-  EXPECT_DOUBLE_EQ(2.5, s.faults.send_seconds);
 
   // Only [machine] is required; refuse=0 is the default spelled out.
   ASSERT_TRUE(
