@@ -5,9 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
-#include <sstream>
+#include "test_files.h"
 
 namespace sim {
 namespace {
@@ -24,17 +22,11 @@ Station TestStation() {
 class ControllerTest : public testing::Test {
  protected:
   void SetUp() override {
-    path_ = testing::TempDir() + "sim_controller_journal.log";
-    std::remove(path_.c_str());
+    path_ = test_files::FreshPath("controller_journal.log");
     std::string error;
     ASSERT_TRUE(journal_.Open(path_, &error)) << error;
   }
-  std::string JournalText() {
-    std::ifstream in(path_, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
+  std::string JournalText() { return test_files::ReadAll(path_); }
   Transfer SendBytes(Controller& c, const std::string& name, const std::string& bytes) {
     Transfer t = c.BeginSend(name, bytes.size());
     t.Add(bytes.data(), bytes.size());

@@ -3,28 +3,15 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
-#include <sstream>
+#include "test_files.h"
 
 namespace sim {
 namespace {
 
-std::string TempPath(const std::string& name) {
-  const std::string path = testing::TempDir() + "sim_journal_" + name;
-  std::remove(path.c_str());
-  return path;
-}
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using test_files::ReadAll;
 
 TEST(Journal, WritesOneTabSeparatedLinePerRequestAndFlushesEachAtOnce) {
-  const std::string path = TempPath("lines");
+  const std::string path = test_files::FreshPath("journal_lines");
   Journal journal;
   std::string error;
   ASSERT_TRUE(journal.Open(path, &error)) << error;
@@ -53,8 +40,7 @@ TEST(Journal, OpenFailureNamesTheFileAndAnOpenJournalAppends) {
   EXPECT_EQ(0u, error.rfind("cannot open journal '" + bad_path + "': ", 0)) << error;
   unopened.Connect();  // must neither crash nor write anywhere
 
-  const std::string path = TempPath("append");
-  { std::ofstream(path, std::ios::binary) << "CONNECT\n"; }
+  const std::string path = test_files::Write("journal_append", "CONNECT\n");
   Journal journal;
   ASSERT_TRUE(journal.Open(path, &error)) << error;
   journal.Send("big", 536870912ull, 0x0000000au);
@@ -64,7 +50,7 @@ TEST(Journal, OpenFailureNamesTheFileAndAnOpenJournalAppends) {
 TEST(Journal, EscapesSeparatorsInsideNamesSoEveryRequestStaysOneLine) {
   EXPECT_EQ("plain name", EscapeJournalField("plain name"));
   EXPECT_EQ("a\\tb\\nc\\rd\\\\e", EscapeJournalField("a\tb\nc\rd\\e"));
-  const std::string path = TempPath("escape");
+  const std::string path = test_files::FreshPath("journal_escape");
   Journal journal;
   std::string error;
   ASSERT_TRUE(journal.Open(path, &error)) << error;

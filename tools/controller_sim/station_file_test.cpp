@@ -4,8 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
+#include "test_files.h"
 
 namespace sim {
 namespace {
@@ -106,18 +105,12 @@ TEST(StationBuild, RejectsWhatWouldSilentlyChangeARehearsal) {
   EXPECT_EQ("[machine] needs a name", BuildError(s));
 }
 
-std::string WriteTemp(const std::string& name, const std::string& text) {
-  const std::string path = testing::TempDir() + "sim_station_" + name;
-  std::ofstream(path, std::ios::binary) << text;
-  return path;
-}
-
 TEST(StationFile, ReadsAnIniDocument) {
-  const std::string path =
-      WriteTemp("good.ini",
-                "; rehearsal controller\r\n[machine]\r\nname = DriveUnit.PH 150\r\n\r\n"
-                "[components]\r\nipo = V 1.2 \r\n[values]\r\nbsp = a=1\\nb=2\r\n[faults]\r\n"
-                "send_error = ipo\r\n");
+  const std::string path = test_files::Write(
+      "station_good.ini",
+      "; rehearsal controller\r\n[machine]\r\nname = DriveUnit.PH 150\r\n\r\n"
+      "[components]\r\nipo = V 1.2 \r\n[values]\r\nbsp = a=1\\nb=2\r\n[faults]\r\n"
+      "send_error = ipo\r\n");
   Station s;
   std::string error;
   ASSERT_TRUE(ReadStationFile(path, &s, &error)) << error;
@@ -143,12 +136,11 @@ TEST(StationFile, BundledExampleStationIsValid) {
 TEST(StationFile, ErrorsNameTheFile) {
   Station s;
   std::string error;
-  const std::string missing = testing::TempDir() + "sim_station_missing.ini";
-  std::remove(missing.c_str());
+  const std::string missing = test_files::FreshPath("station_missing.ini");
   EXPECT_FALSE(ReadStationFile(missing, &s, &error));
   EXPECT_EQ("station file '" + missing + "': cannot be read", error);
 
-  const std::string no_equals = WriteTemp("noeq.ini", "[machine]\nname\n");
+  const std::string no_equals = test_files::Write("station_noeq.ini", "[machine]\nname\n");
   EXPECT_FALSE(ReadStationFile(no_equals, &s, &error));
   EXPECT_EQ("station file '" + no_equals + "': No '=' found in \"name\" in section [machine]",
             error);
