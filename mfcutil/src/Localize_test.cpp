@@ -30,7 +30,7 @@ std::string Lowered(std::string text) {
   return text;
 }
 
-TEST(CLocalize, ChoosesTheLanguageWithoutRegardToCaseAndFallsBackToEnglish) {
+TEST(CLocalize, ChoosesTheLanguageWithoutRegardToCaseAndFallsBackToEnglishAndMarkers) {
   const std::string path = DataPath("languages.loc");
   CLocalize de("de", path, nullptr, "");
   CLocalize upper("DE", path, nullptr, "");
@@ -44,32 +44,27 @@ TEST(CLocalize, ChoosesTheLanguageWithoutRegardToCaseAndFallsBackToEnglish) {
   EXPECT_EQ("mixed", T(en, "Mixed case.txt"));
   EXPECT_EQ("lower english", T(en, "Empty EN.txt"));  // empty EN skipped, en taken
   EXPECT_EQ("Nothing.txt", T(de, "Nothing.txt"));     // no text at all: the key
-}
 
-TEST(CLocalize, UntranslatedMarkersUseEnglishWhenThereIsOne) {
-  CLocalize de("de", DataPath("languages.loc"), nullptr, "");
+  // Untranslated markers use English when there is one.
   EXPECT_EQ("Error", T(de, "Untranslated.txt"));           // DE=~~Error
   EXPECT_EQ("~~Error", T(de, "Blank before marker.txt"));  // DE= ~~Error
   EXPECT_EQ("lower english", T(de, "Only lower en.txt"));  // no EN: en is the English text
   EXPECT_EQ("~~Deutsch", T(de, "Empty EN.txt"));           // EN empty: en is not tried
   EXPECT_EQ("Star.txt", T(de, "Star.txt"));                // DE= ~~ : the key
-  CLocalize en("en", DataPath("languages.loc"), nullptr, "");
-  EXPECT_EQ("Star.txt", T(en, "Star.txt"));  // EN=*
+  EXPECT_EQ("Star.txt", T(en, "Star.txt"));                // EN=*
 }
 
-TEST(CLocalize, CleansValuesInOrder) {
-  CLocalize en("en", DataPath("languages.loc"), nullptr, "");
+TEST(CLocalize, LookupRulesAndValueCleaning) {
   CLocalize de("de", DataPath("languages.loc"), nullptr, "");
+  CLocalize en("en", DataPath("languages.loc"), nullptr, "");
+  // Values as cleaned before use.
   EXPECT_EQ("indented text", T(en, "Indented.txt"));  // "\t" made a tab, then trimmed
   EXPECT_EQ("\nfirst line\n", T(en, "Multi.txt"));
   EXPECT_EQ("  erste\tZeile\n  zweite Zeile  ", T(de, "Multi.txt"));
   EXPECT_EQ(" a ", T(en, "Braces.txt"));
   EXPECT_EQ(" b ", T(de, "Braces.txt"));
   EXPECT_EQ("a\nb\tc", T(en, "Escapes.txt"));
-}
-
-TEST(CLocalize, LookupRules) {
-  CLocalize de("de", DataPath("languages.loc"), nullptr, "");
+  // Keys without a translation: empty, "donottranslate." and unknown ones.
   EXPECT_EQ("", T(de, ""));
   EXPECT_EQ(" ", T(de, " "));
   EXPECT_EQ("Abc", T(de, "donottranslate.Abc"));
@@ -79,7 +74,6 @@ TEST(CLocalize, LookupRules) {
   EXPECT_EQ("error.txt", T(de, "error.txt"));  // keys are case-sensitive
   // Placeholders: a translation with fewer '%' than its key is never used.
   EXPECT_EQ("Wert %s", T(de, "Value %s.txt"));
-  CLocalize en("en", DataPath("languages.loc"), nullptr, "");
   EXPECT_EQ("Value %s.txt", T(en, "Value %s.txt"));
   EXPECT_EQ("%d Prozent", T(de, "Percent %d.txt"));
   // Folding: the section [Große] answers Größe and Grose, not Grosse.
