@@ -109,3 +109,15 @@ function(cu_add_module name)
     endforeach()
   endif()
 endfunction()
+
+# The project's libraries that this configuration has, for programs that may use any of them
+# (fuzz targets, benchmarks).
+function(cu_project_libraries out)
+  set(libs)
+  foreach(lib mutil mfileio mtoolbox mfcutil talk cu_engine)
+    if(TARGET ${lib})
+      list(APPEND libs ${lib})
+    endif()
+  endforeach()
+  set(${out} ${libs} PARENT_SCOPE)
+endfunction()
