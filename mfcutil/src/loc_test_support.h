@@ -2,11 +2,10 @@
 #pragma once
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
+
+#include "fileio_testing.h"
 
 namespace loc_test {
 
@@ -16,26 +15,10 @@ inline std::string DataPath(const char* name) {
 
 // A folder of this process's own under the temporary folder, so that test runs of several build
 // trees at once never share files. Removed at exit.
-class TempFolder {
- public:
-  TempFolder() {
-    const std::string name = "loc_test_" + std::to_string(std::random_device()());
-    path_ = (std::filesystem::temp_directory_path() / name).string();
-    std::filesystem::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 inline const std::string& TempFolderPath() {
-  static const TempFolder folder;
-  return folder.path();
+  static const fileio_testing::TempFolder folder;
+  static const std::string path = folder.path();
+  return path;
 }
 
 // A file in the temporary folder with the given bytes; removed when the object goes away.
