@@ -2,6 +2,10 @@
 
 #include "diag_platform.h"
 
-void CrashLogDLL::InitCrashLogger() { diag::InstallCrashHandlers(); }
+void CrashLogDLL::InitCrashLogger() {
+  diag::InstallCrashHandlers();
+}
 
-CrashLogDLL::~CrashLogDLL() { diag::RemoveCrashHandlers(); }
+CrashLogDLL::~CrashLogDLL() {
+  diag::RemoveCrashHandlers();
+}

@@ -24,7 +24,7 @@ struct Record {
   Kind kind;
   std::string file;  // source file of the call, as the build names it
   int line;
-  int level;  // trace level; 0 for the other kinds
+  int level;         // trace level; 0 for the other kinds
   std::string text;  // the message exactly as formatted
 };
 

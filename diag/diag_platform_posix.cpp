@@ -29,7 +29,9 @@ void OnCrash(int signo) {
 
 }  // namespace
 
-uint64_t CurrentProcessId() { return static_cast<uint64_t>(getpid()); }
+uint64_t CurrentProcessId() {
+  return static_cast<uint64_t>(getpid());
+}
 
 uint64_t CurrentThreadId() {
   uint64_t id = 0;
@@ -51,7 +53,8 @@ std::string LocalTimestamp() {
 }
 
 void InstallCrashHandlers() {
-  if (installed) return;
+  if (installed)
+    return;
   struct sigaction action;
   std::memset(&action, 0, sizeof action);
   action.sa_handler = OnCrash;
@@ -62,7 +65,8 @@ void InstallCrashHandlers() {
 }
 
 void RemoveCrashHandlers() {
-  if (!installed) return;
+  if (!installed)
+    return;
   for (size_t i = 0; i < sizeof kCrashSignals / sizeof kCrashSignals[0]; ++i)
     sigaction(kCrashSignals[i], &previous[i], nullptr);
   installed = false;

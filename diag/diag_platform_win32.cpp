@@ -23,9 +23,13 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* info) {
 
 }  // namespace
 
-uint64_t CurrentProcessId() { return GetCurrentProcessId(); }
+uint64_t CurrentProcessId() {
+  return GetCurrentProcessId();
+}
 
-uint64_t CurrentThreadId() { return GetCurrentThreadId(); }
+uint64_t CurrentThreadId() {
+  return GetCurrentThreadId();
+}
 
 std::string LocalTimestamp() {
   SYSTEMTIME now;
@@ -37,13 +41,15 @@ std::string LocalTimestamp() {
 }
 
 void InstallCrashHandlers() {
-  if (installed) return;
+  if (installed)
+    return;
   previous_filter = SetUnhandledExceptionFilter(OnUnhandledException);
   installed = true;
 }
 
 void RemoveCrashHandlers() {
-  if (!installed) return;
+  if (!installed)
+    return;
   SetUnhandledExceptionFilter(previous_filter);
   installed = false;
 }

@@ -145,7 +145,8 @@ TEST(LogFiles, TracesAndErrorsGoToTheirFilesEndingInTheMessageText) {
   EXPECT_EQ(std::string::npos, trace.find("error line"));
   std::istringstream lines(errors);
   std::vector<std::string> endings;
-  for (std::string line; std::getline(lines, line);) endings.push_back(line.substr(line.rfind(']') + 2));
+  for (std::string line; std::getline(lines, line);)
+    endings.push_back(line.substr(line.rfind(']') + 2));
   EXPECT_THAT(endings, ElementsAre("error line 2", "entry", "summary"));
 }
 
@@ -154,9 +155,11 @@ TEST(LogFiles, TracesFromManyThreadsAreAllRecorded) {
   std::vector<std::thread> threads;
   for (int t = 0; t < 4; ++t)
     threads.emplace_back([t] {
-      for (int i = 0; i < 200; ++i) MTRACE(0, "thread %d line %d", t, i);
+      for (int i = 0; i < 200; ++i)
+        MTRACE(0, "thread %d line %d", t, i);
     });
-  for (std::thread& t : threads) t.join();
+  for (std::thread& t : threads)
+    t.join();
   EXPECT_EQ(800u, sink.Texts(Kind::kTrace).size());
 }
 

@@ -28,7 +28,8 @@ class CapturingSink : public Sink {
   std::vector<std::string> Texts(Kind kind) const {
     std::vector<std::string> texts;
     for (const Record& r : records())
-      if (r.kind == kind) texts.push_back(r.text);
+      if (r.kind == kind)
+        texts.push_back(r.text);
     return texts;
   }
 
@@ -36,7 +37,8 @@ class CapturingSink : public Sink {
   std::vector<std::string> ErrorLog() const {
     std::vector<std::string> texts;
     for (const Record& r : records())
-      if (r.kind != Kind::kTrace) texts.push_back(r.text);
+      if (r.kind != Kind::kTrace)
+        texts.push_back(r.text);
     return texts;
   }
 

@@ -23,21 +23,29 @@ struct Location {
 thread_local std::vector<std::vector<Entry>> contexts(1);
 thread_local Location pending;
 
-std::vector<Entry>& Innermost() { return contexts.back(); }
+std::vector<Entry>& Innermost() {
+  return contexts.back();
+}
 
 }  // namespace
 
-void MErrTrace_BeginContext() { contexts.emplace_back(); }
+void MErrTrace_BeginContext() {
+  contexts.emplace_back();
+}
 
 void MErrTrace_EndContext() {
-  if (contexts.size() <= 1) return;
+  if (contexts.size() <= 1)
+    return;
   std::vector<Entry> left = std::move(contexts.back());
   contexts.pop_back();
   // What nobody dumped or cleared belongs to the caller's context now.
-  for (Entry& e : left) Innermost().push_back(std::move(e));
+  for (Entry& e : left)
+    Innermost().push_back(std::move(e));
 }
 
-void MErrTrace_ClearContext() { Innermost().clear(); }
+void MErrTrace_ClearContext() {
+  Innermost().clear();
+}
 
 void _MErrTrace_Location(int, const char* file, int line) {
   pending.file = file != nullptr ? file : "";
@@ -67,7 +75,8 @@ namespace diag {
 
 std::vector<std::string> CurrentContextEntries() {
   std::vector<std::string> texts;
-  for (const Entry& e : Innermost()) texts.push_back(e.text);
+  for (const Entry& e : Innermost())
+    texts.push_back(e.text);
   return texts;
 }
 

@@ -33,19 +33,23 @@ LogState& State() {
 
 std::string LogFolder(const LogState& state) {
   const char* env = std::getenv("TEVAR_LOG_DIR");
-  if (env != nullptr && *env != '\0') return env;
+  if (env != nullptr && *env != '\0')
+    return env;
   return state.configured_folder;
 }
 
 std::string JoinPath(const std::string& folder, const char* name) {
-  if (folder.empty()) return "";
+  if (folder.empty())
+    return "";
   char last = folder.back();
   return (last == '/' || last == '\\') ? folder + name : folder + "/" + name;
 }
 
 void CloseFiles(LogState& state) {
-  if (state.trace != nullptr) std::fclose(state.trace);
-  if (state.errors != nullptr) std::fclose(state.errors);
+  if (state.trace != nullptr)
+    std::fclose(state.trace);
+  if (state.errors != nullptr)
+    std::fclose(state.errors);
   state.trace = state.errors = nullptr;
   state.open_folder.clear();
 }
@@ -83,7 +87,8 @@ const char* Tag(Kind kind) {
 
 std::string FormatLine(const Record& r) {
   std::string tag = Tag(r.kind);
-  if (r.kind == Kind::kTrace) tag = "default/" + std::to_string(r.level);
+  if (r.kind == Kind::kTrace)
+    tag = "default/" + std::to_string(r.level);
   char head[160];
   std::snprintf(head, sizeof head, "%s %llu:%llu ", LocalTimestamp().c_str(),
                 static_cast<unsigned long long>(CurrentProcessId()),
@@ -99,8 +104,10 @@ std::string FormatV(const char* format, va_list args) {
   va_copy(copy, args);
   int n = std::vsnprintf(small, sizeof small, format, copy);
   va_end(copy);
-  if (n < 0) return std::string("(unformattable message: ") + format + ")";
-  if (static_cast<size_t>(n) < sizeof small) return std::string(small, n);
+  if (n < 0)
+    return std::string("(unformattable message: ") + format + ")";
+  if (static_cast<size_t>(n) < sizeof small)
+    return std::string(small, n);
   std::vector<char> big(static_cast<size_t>(n) + 1);
   std::vsnprintf(big.data(), big.size(), format, args);
   return std::string(big.data(), n);

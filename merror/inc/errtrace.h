@@ -12,30 +12,30 @@
 #include "merrtrace.h"
 #include "mtrace.h"
 
-#define MTRACE(level, ...)                                                      \
-  do {                                                                          \
-    const int mtrace_level_ = (level);                                          \
-    if ((mtrace_level_ <= 0 || _MTrace_TestLevel("default", mtrace_level_)) &&  \
-        _MTrace_Location(__FILE__, __LINE__, "default", mtrace_level_))         \
-      _MTrace_Always(__VA_ARGS__);                                              \
+#define MTRACE(level, ...)                                                     \
+  do {                                                                         \
+    const int mtrace_level_ = (level);                                         \
+    if ((mtrace_level_ <= 0 || _MTrace_TestLevel("default", mtrace_level_)) && \
+        _MTrace_Location(__FILE__, __LINE__, "default", mtrace_level_))        \
+      _MTrace_Always(__VA_ARGS__);                                             \
   } while (0)
 
-#define MERRTRACE(...)                            \
+#define MERRTRACE(...)                          \
+  do {                                          \
+    _MErrTrace_Location(0, __FILE__, __LINE__); \
+    _MErrTrace_Add(__VA_ARGS__);                \
+  } while (0)
+
+#define MERRLOG(...)                          \
+  do {                                        \
+    _MErrLog_Location(0, __FILE__, __LINE__); \
+    _MErrLog_Add(__VA_ARGS__);                \
+  } while (0)
+
+#define MERRDUMP(...)                             \
   do {                                            \
     _MErrTrace_Location(0, __FILE__, __LINE__);   \
-    _MErrTrace_Add(__VA_ARGS__);                  \
-  } while (0)
-
-#define MERRLOG(...)                            \
-  do {                                          \
-    _MErrLog_Location(0, __FILE__, __LINE__);   \
-    _MErrLog_Add(__VA_ARGS__);                  \
-  } while (0)
-
-#define MERRDUMP(...)                                 \
-  do {                                                \
-    _MErrTrace_Location(0, __FILE__, __LINE__);       \
-    _MErrTrace_DumpContextToMErrLog(__VA_ARGS__);     \
+    _MErrTrace_DumpContextToMErrLog(__VA_ARGS__); \
   } while (0)
 
 // Holds one source location and dumps the error context with a summary of at most 255
