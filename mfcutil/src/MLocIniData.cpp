@@ -64,6 +64,9 @@ bool MLocIniData::Open(const char* path) {
     MERRTRACE("MLocIniData::Open(): Close() failed");
     return false;
   }
+  // A null path is read as the empty name, as the plain INI reader does.
+  if (path == nullptr)
+    path = "";
   if (!file_exists(path)) {
     open_ = true;
     new_file_ = true;

@@ -39,6 +39,12 @@ TEST(MLocIniData, MissingAndEmptyFilesGiveEmptyDocuments) {
   std::vector<std::string> names{"stale"};
   doc.GetSectionNames(&names);
   EXPECT_TRUE(names.empty());
+
+  // A null path is the empty name, which no file has: an empty new document, not a crash.
+  ASSERT_TRUE(doc.Open(nullptr));
+  EXPECT_TRUE(doc.IsOpen());
+  EXPECT_TRUE(doc.IsNewFile());
+  EXPECT_EQ("", doc.GetFileName());
 }
 
 TEST(MLocIniData, AcceptsIndentationAndJoinsMultiLineValues) {
