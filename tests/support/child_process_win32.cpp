@@ -7,6 +7,7 @@
 // its exit status in files beside the stderr file; waiting polls the status file and killing runs
 // /bin/kill. Windows programs are handled with their process handle as usual.
 #include "child_process.h"
+#include "simulated_controller.h"
 
 #include <windows.h>
 
@@ -23,16 +24,6 @@ std::string WindowsPath(const std::string& path) {
   for (char& c : out)
     if (c == '/')
       c = '\\';
-  return out;
-}
-
-std::string UnixPath(const std::string& path) {
-  std::string out = path;
-  if (out.size() >= 2 && (out[0] == 'Z' || out[0] == 'z') && out[1] == ':')
-    out.erase(0, 2);
-  for (char& c : out)
-    if (c == '\\')
-      c = '/';
   return out;
 }
 
@@ -110,7 +101,7 @@ bool ChildProcess::Start(const std::string& program, const std::vector<std::stri
       *error = "a native program needs a stderr file beside which its status is kept";
       return false;
     }
-    const std::string err = UnixPath(stderr_path);
+    const std::string err = SimPath(stderr_path);
     state_->pid_file = stderr_path + ".pid";
     state_->status_file = stderr_path + ".status";
     std::remove(state_->pid_file.c_str());
