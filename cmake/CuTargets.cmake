@@ -68,11 +68,16 @@ endfunction()
 # A folder that is one module: every .cpp in it is part of the library, except that *_win32.cpp
 # files build only for Windows and *_posix.cpp only for POSIX, and each *_test.cpp becomes a test
 # executable of its own linked against the module.
+# EXCLUDE takes a regular expression of sources that are not part of the module (they belong to
+# a program built beside it).
 #   cu_add_module(NAME [DEPS targets...] [WIN32_LIBS libs...] [TEST_DEPS targets...]
-#                 [TEST_LABELS labels...])
+#                 [TEST_LABELS labels...] [EXCLUDE regex])
 function(cu_add_module name)
-  cmake_parse_arguments(ARG "" "" "DEPS;WIN32_LIBS;TEST_DEPS;TEST_LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "" "EXCLUDE" "DEPS;WIN32_LIBS;TEST_DEPS;TEST_LABELS" ${ARGN})
   file(GLOB all_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(ARG_EXCLUDE)
+    list(FILTER all_sources EXCLUDE REGEX "${ARG_EXCLUDE}")
+  endif()
   set(sources)
   set(tests)
   foreach(src ${all_sources})
