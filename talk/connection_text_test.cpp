@@ -28,6 +28,8 @@ TEST(ConnectionText, EitherHalfMayBeMissingAndFallsBackToItsDefault) {
   } cases[] = {{"controller.local 5000", "controller.local", "5000"},
                {"10.0.0.7 ", "10.0.0.7", "4170"},
                {" 4200", "127.0.0.1", "4200"},
+               {" 10.0.0.7  4200", "10.0.0.7", "4200"},  // raw description values
+               {" 10.0.0.7  ", "10.0.0.7", "4170"},
                {"machine", "machine", "4170"},
                {"host\t\t65535  ", "host", "65535"}};
   for (const auto& c : cases) {
