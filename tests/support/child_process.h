@@ -25,6 +25,14 @@ class ChildProcess {
   bool Start(const std::string& program, const std::vector<std::string>& args,
              const std::string& stderr_path, std::string* error);
 
+  // Starts one of the project's own programs the way an operator's shell would: on Windows with
+  // `command_line` as its command-line text, as it stands; on POSIX with `args`, the same text
+  // already split. Standard output and error go to the two files (created or truncated). The
+  // child inherits this process's environment and current folder.
+  bool StartProgram(const std::string& program, const std::vector<std::string>& args,
+                    const std::string& command_line, const std::string& stdout_path,
+                    const std::string& stderr_path, std::string* error);
+
   // Waits up to `timeout_ms` for the child to end. True with its exit status when it ended.
   bool Wait(int timeout_ms, int* exit_status);
 

@@ -27,8 +27,23 @@ ChildProcess::~ChildProcess() {
   Kill();
 }
 
+namespace {
+
+void RedirectTo(posix_spawn_file_actions_t* actions, int fd, const std::string& path) {
+  if (!path.empty())
+    posix_spawn_file_actions_addopen(actions, fd, path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+}
+
+}  // namespace
+
 bool ChildProcess::Start(const std::string& program, const std::vector<std::string>& args,
                          const std::string& stderr_path, std::string* error) {
+  return StartProgram(program, args, "", "", stderr_path, error);
+}
+
+bool ChildProcess::StartProgram(const std::string& program, const std::vector<std::string>& args,
+                                const std::string& /*command_line*/, const std::string& stdout_path,
+                                const std::string& stderr_path, std::string* error) {
   std::vector<std::string> argv_text = {program};
   argv_text.insert(argv_text.end(), args.begin(), args.end());
   std::vector<char*> argv;
@@ -37,9 +52,8 @@ bool ChildProcess::Start(const std::string& program, const std::vector<std::stri
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  if (!stderr_path.empty())
-    posix_spawn_file_actions_addopen(&actions, 2, stderr_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
+  RedirectTo(&actions, 1, stdout_path);
+  RedirectTo(&actions, 2, stderr_path);
   pid_t pid = 0;
   const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);

@@ -55,16 +55,26 @@ bool ReadSmallFile(const std::string& path, std::string* text) {
   return true;
 }
 
-// Starts `exe` with `command`; *process gets the handle (closed by the caller).
+// An inheritable handle for writing `path` (created or truncated), or INVALID_HANDLE_VALUE.
+HANDLE CreateOutputFile(const std::string& path) {
+  if (path.empty())
+    return INVALID_HANDLE_VALUE;
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  return CreateFileA(WindowsPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Starts `exe` with `command`; *process gets the handle (closed by the caller). `out` and `err`
+// replace the standard output and error when valid.
 bool Launch(const std::string& exe, std::string command, HANDLE err, HANDLE* process, DWORD* pid,
-            std::string* error) {
+            std::string* error, HANDLE out = INVALID_HANDLE_VALUE) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
-  if (err != INVALID_HANDLE_VALUE) {
+  if (err != INVALID_HANDLE_VALUE || out != INVALID_HANDLE_VALUE) {
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-    startup.hStdError = err;
+    startup.hStdOutput = out != INVALID_HANDLE_VALUE ? out : GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = err != INVALID_HANDLE_VALUE ? err : GetStdHandle(STD_ERROR_HANDLE);
   }
   PROCESS_INFORMATION info = {};
   if (!CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
@@ -120,18 +130,23 @@ bool ChildProcess::Start(const std::string& program, const std::vector<std::stri
     state_->native_running = true;
     return true;
   }
-  const std::string exe = WindowsPath(program);
-  std::string command = Quote(exe);
+  std::string command = Quote(WindowsPath(program));
   for (const std::string& arg : args)
     command += " " + Quote(arg);
-  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  HANDLE err = INVALID_HANDLE_VALUE;
-  if (!stderr_path.empty())
-    err = CreateFileA(WindowsPath(stderr_path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  const bool ok = Launch(exe, command, err, &state_->process, &state_->pid, error);
-  if (err != INVALID_HANDLE_VALUE)
-    CloseHandle(err);
+  return StartProgram(program, args, command, "", stderr_path, error);
+}
+
+bool ChildProcess::StartProgram(const std::string& program,
+                                const std::vector<std::string>& /*args*/,
+                                const std::string& command_line, const std::string& stdout_path,
+                                const std::string& stderr_path, std::string* error) {
+  HANDLE out = CreateOutputFile(stdout_path);
+  HANDLE err = CreateOutputFile(stderr_path);
+  const bool ok =
+      Launch(WindowsPath(program), command_line, err, &state_->process, &state_->pid, error, out);
+  for (HANDLE handle : {out, err})
+    if (handle != INVALID_HANDLE_VALUE)
+      CloseHandle(handle);
   return ok;
 }
 
