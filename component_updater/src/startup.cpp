@@ -152,7 +152,7 @@ int RunProgram(int argc, char** argv, void* instance, const char* command_line) 
   SetApplicationLocalize(table);
   ApplyVersionResource();
   ReadAppIniFile();
-  StartTrayThread(instance);
+  StartTrayThread(static_cast<HINSTANCE__*>(instance));
   const int status = component_updater::main(argc, argv);
   ShutDown(table);
   return status;

@@ -5,7 +5,7 @@
 
 #include <atomic>
 
-#include "../../mosystems/os_win32/src/SystemTraySDK.h"
+#include "SystemTraySDK.h"
 #include "errtrace.h"
 #include "resource.h"
 #include "run_settings.h"
