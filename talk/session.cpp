@@ -107,9 +107,9 @@ bool Session::AwaitResponse(std::string* result, std::string* error) {
 // Nothing may arrive while no request is pending: taken as the next request's answer, such a
 // frame would shift every later answer by one. Keep-alives are harmless and skipped.
 bool Session::NothingPending(std::string* error) {
-  while (socket_.Readable()) {
+  std::string reason;
+  while (socket_.WaitReadable(0, &reason) == IoStatus::kOk) {
     Frame frame;
-    std::string reason;
     IoStatus status = ReadFrame(socket_, kDefaultMaxFrameBytes, timeouts_.idle_ms, &frame, &reason);
     if (status != IoStatus::kOk) {
       Lose(reason, error);

@@ -66,11 +66,6 @@ void Socket::Close() {
   handle_ = kNoSocket;
 }
 
-bool Socket::Readable() const {
-  std::string ignored;
-  return detail::WaitReady(handle_, detail::WaitFor::kRead, 0, &ignored) == IoStatus::kOk;
-}
-
 IoStatus Socket::SendAll(const void* data, std::size_t size, int timeout_ms, std::string* error) {
   const char* next = static_cast<const char*>(data);
   while (size > 0) {

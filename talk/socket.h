@@ -83,8 +83,11 @@ class Socket {
   IoStatus ReceiveSome(void* data, std::size_t capacity, int timeout_ms, std::size_t* received,
                        std::string* error);
 
-  // True when a byte, or the end of the stream, can be read without waiting.
-  bool Readable() const;
+  // Waits until a byte, or the end of the stream, can be read: kOk, or kTimedOut after
+  // `timeout_ms` (or at the deadline) with the time-out text.
+  IoStatus WaitReadable(int timeout_ms, std::string* error) const {
+    return Wait(true, timeout_ms, error);
+  }
 
   // Ends the sending direction (the peer reads end of stream); receiving goes on.
   void ShutdownSend();
