@@ -36,6 +36,22 @@ class TalkTest : public ::testing::Test {
   }
 };
 
+// A controller that answers the hello with `hello_answer`, the first request with
+// `request_answer` (noting the request's payload in *request), and then closes.
+FakePeer::Script Answering(std::string hello_answer, std::string request_answer,
+                           std::string* request = nullptr) {
+  return [=](Socket& s) {
+    ReadRequest(s);
+    SendRaw(s, hello_answer);
+    const Frame frame = ReadRequest(s);
+    if (request != nullptr)
+      *request = frame.payload;
+    SendRaw(s, request_answer);
+  };
+}
+
+const std::string kHelloAccepted = EncodeFrame(kHelloOk, EncodeU32(kProtocolVersion));
+
 std::string MessageOf(const std::function<void()>& call) {
   try {
     call();
@@ -62,10 +78,7 @@ TEST_F(TalkTest, AHelloAnsweredWithAnythingButHelloOkOrRefusedThrowsWithTheReaso
        kBad + "frame of 4294967295 bytes exceeds the maximum of 16777216 bytes"},
   };
   for (const auto& c : cases) {
-    FakePeer peer([&](Socket& s) {
-      ReadRequest(s);
-      SendRaw(s, c.answer);
-    });
+    FakePeer peer(Answering(c.answer, ""));
     std::string seen;
     EXPECT_EQ(MessageOf([&] {
                 CTevarTalkCOM t(&RecordError, &seen, peer.connection().c_str(), nullptr);
@@ -81,7 +94,7 @@ TEST_F(TalkTest, AHelloAnswerTricklingInPastTheConnectTimeOutLeavesTheMachineUnr
   FakePeer slow([&](Socket& s) {
     ReadRequest(s);
     // Each byte comes well within the time-out; the whole answer takes 1.8 s.
-    for (char byte : EncodeFrame(kHelloOk, EncodeU32(kProtocolVersion))) {
+    for (char byte : kHelloAccepted) {
       SendRaw(s, std::string(1, byte));
       for (int i = 0; i < 15 && !done; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -90,28 +103,6 @@ TEST_F(TalkTest, AHelloAnswerTricklingInPastTheConnectTimeOutLeavesTheMachineUnr
   CTevarTalkCOM talk(nullptr, nullptr, slow.connection().c_str(), nullptr);
   done = true;
   EXPECT_EQ(talk.connectionState, -1);
-}
-
-TEST_F(TalkTest, RequestsCarryTheCallersArgumentsAndChannelsJoinTheCallersMap) {
-  std::string seen_caps, seen_set;
-  std::map<std::string, CAxis> channels{{"Z", CAxis{"kept"}}};
-  {
-    FakePeer peer([&](Socket& s) {
-      AcceptHello(s);
-      seen_caps = ReadRequest(s).payload;
-      Reply(s, kOk, EncodeCapabilitiesResult({false, {"X", "Z"}}));
-      seen_set = ReadRequest(s).payload;
-      Reply(s, kOk);
-    });
-    auto talk = Connect(peer);
-    EXPECT_FALSE(talk->Capabilities(channels, true));
-    EXPECT_TRUE(talk->Set("Comp.Reset", 2.5, Position::NoReference, nullptr));
-  }
-  EXPECT_EQ(seen_caps, EncodeU8(1));
-  EXPECT_EQ(seen_set, EncodeSetRequest({"Comp.Reset", 2.5, -1}));
-  EXPECT_EQ(channels.size(), 2u);
-  EXPECT_EQ(channels.at("X").name, "X");
-  EXPECT_EQ(channels.at("Z").name, "kept");
 }
 
 TEST_F(TalkTest, CallerMistakesAndControllerErrorsReachTheCallbackAndTheErrorCode) {
@@ -142,13 +133,14 @@ TEST_F(TalkTest, CallerMistakesAndControllerErrorsReachTheCallbackAndTheErrorCod
 }
 
 // An answer that does not decode leaves the stream in step and the connection open; a frame that
-// breaks the stream closes it.
+// breaks the stream closes it. The requests carry the caller's arguments.
 TEST_F(TalkTest, AnswersThatDoNotFitTheRequestAreProtocolErrors) {
   using Call = std::function<void(CTevarTalkCOM&)>;
   const Call name = [](CTevarTalkCOM& t) { t.GetMachineName(); };
   const struct {
     Call call;
     std::string answer, message;  // a message starting "lost: " is of a closed connection
+    std::string request = "";
   } cases[] = {
       {name, EncodeFrame(kOk, EncodeText("x") + "y"), "protocol error: malformed machine name"},
       {[](CTevarTalkCOM& t) { t.GetComponentsMap(); }, EncodeFrame(kOk, EncodeU32(1)),
@@ -157,66 +149,53 @@ TEST_F(TalkTest, AnswersThatDoNotFitTheRequestAreProtocolErrors) {
        "protocol error: malformed options map"},
       {[](CTevarTalkCOM& t) {
          std::map<std::string, CAxis> m;
-         t.Capabilities(m, false);
+         t.Capabilities(m, true);
        },
-       EncodeFrame(kOk, EncodeU8(2) + EncodeU32(0)), "protocol error: malformed channel list"},
+       EncodeFrame(kOk, EncodeU8(2) + EncodeU32(0)), "protocol error: malformed channel list",
+       EncodeU8(1)},
       {[](CTevarTalkCOM& t) {
          std::string v;
          t.Receive("id", v, nullptr);
        },
-       EncodeFrame(kOk, ""), "protocol error: malformed value of id"},
-      {[](CTevarTalkCOM& t) { t.Set("X", 1, Position::NoReference, nullptr); },
-       EncodeFrame(kOk, "x"), "protocol error: malformed answer to Set"},
+       EncodeFrame(kOk, ""), "protocol error: malformed value of id", EncodeText("id")},
+      {[](CTevarTalkCOM& t) { t.Set("X", 2.5, Position::NoReference, nullptr); },
+       EncodeFrame(kOk, "x"), "protocol error: malformed answer to Set",
+       EncodeSetRequest({"X", 2.5, -1})},
       {name, EncodeFrame(kError, "\x01"), "protocol error: malformed error text"},
       {name, EncodeFrame(kError, EncodeText(std::string("bad\0name", 8))), "bad\\0name"},
       {name, EncodeFrame(kHelloOk, EncodeU32(1)),
        "lost: protocol error: unexpected frame type 129"},
       {name, std::string("TK\x83\0\xff\xff\xff\xff", 8),
        "lost: frame of 4294967295 bytes exceeds the maximum of 16777216 bytes"},
+      // An answer nobody asked for: two for one request, or one before any request.
+      {[](CTevarTalkCOM& t) {
+         EXPECT_EQ(t.GetMachineName(), "M");
+         t.GetMachineName();
+       },
+       EncodeFrame(kOk, EncodeText("M")) + EncodeFrame(kOk, EncodeText("M")),
+       "lost: protocol error: frame type 131 answers no request"},
   };
   for (const auto& c : cases) {
-    FakePeer peer([&](Socket& s) {
-      AcceptHello(s);
-      ReadRequest(s);
-      SendRaw(s, c.answer);
-      ReadRequest(s);  // until the client leaves
-    });
-    auto talk = Connect(peer);
-    const bool lost = c.message.compare(0, 6, "lost: ") == 0;
-    EXPECT_EQ(MessageOf([&] { c.call(*talk); }),
-              lost ? Lost(peer, c.message.substr(6)) : c.message);
-    EXPECT_EQ(talk->connectionState, lost ? -3 : 1) << c.message;
-  }
-}
-
-TEST_F(TalkTest, AnAnswerNobodyAskedForBreaksTheConnectionInsteadOfShiftingTheAnswers) {
-  for (bool before_any_request : {true, false}) {
-    FakePeer peer([&](Socket& s) {
-      ReadRequest(s);
-      const std::string ok = EncodeFrame(kOk, EncodeText("M"));
-      SendRaw(s, EncodeFrame(kHelloOk, EncodeU32(1)) + (before_any_request ? ok : ""));
-      if (!before_any_request && ReadRequest(s).type == kMachineName)
-        SendRaw(s, ok + ok);  // two answers to one request
-      ReadRequest(s);
-    });
-    auto talk = Connect(peer);
-    if (!before_any_request) {
-      EXPECT_EQ(talk->GetMachineName(), "M");
+    std::string request;
+    {
+      FakePeer peer(Answering(kHelloAccepted, c.answer, &request));
+      auto talk = Connect(peer);
+      const bool lost = c.message.compare(0, 6, "lost: ") == 0;
+      EXPECT_EQ(MessageOf([&] { c.call(*talk); }),
+                lost ? Lost(peer, c.message.substr(6)) : c.message);
+      EXPECT_EQ(talk->connectionState, lost ? -3 : 1) << c.message;
     }
-    EXPECT_EQ(MessageOf([&] { talk->GetOptionsMap(); }),
-              Lost(peer, "protocol error: frame type 131 answers no request"));
-    EXPECT_EQ(talk->connectionState, -3);
+    EXPECT_EQ(request, c.request) << c.message;
   }
+  FakePeer early(Answering(kHelloAccepted + EncodeFrame(kOk, EncodeText("M")), ""));
+  EXPECT_EQ(MessageOf([&] { Connect(early)->GetOptionsMap(); }),
+            Lost(early, "protocol error: frame type 131 answers no request"));
 }
 
 TEST_F(TalkTest, AConnectionCutAtAnyByteOfTheAnswerThrowsAndStaysClosed) {
   std::string answer = EncodeFrame(kKeepAlive, "") + EncodeFrame(kOk, EncodeText("DriveUnit"));
   for (std::size_t cut = 0; cut < answer.size(); ++cut) {
-    FakePeer peer([&](Socket& s) {
-      AcceptHello(s);
-      ReadRequest(s);
-      SendRaw(s, answer.substr(0, cut));
-    });
+    FakePeer peer(Answering(kHelloAccepted, answer.substr(0, cut)));
     auto talk = Connect(peer);
     EXPECT_EQ(MessageOf([&] { talk->GetMachineName(); }),
               Lost(peer, "connection closed by the peer"))

@@ -6,7 +6,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <functional>
 #include <string>
 #include <thread>
@@ -98,14 +97,6 @@ class FakePeer {
   std::string port_;
   std::thread thread_;
 };
-
-// A port on which nothing listens (it was free a moment ago).
-inline std::string UnusedPort() {
-  Socket probe;
-  std::string error;
-  Socket::Listen("127.0.0.1", "0", &probe, &error);
-  return std::to_string(probe.LocalPort());
-}
 
 }  // namespace testing
 }  // namespace talk

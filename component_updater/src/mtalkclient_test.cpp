@@ -31,6 +31,14 @@ class MTalkClientTest : public ::testing::Test {
   diag::CapturingSink sink_;
 };
 
+// A port on which nothing listens (it was free a moment ago).
+std::string UnusedPort() {
+  Socket probe;
+  std::string error;
+  Socket::Listen("127.0.0.1", "0", &probe, &error);
+  return std::to_string(probe.LocalPort());
+}
+
 // Serves the hello and then answers every request with `answer(frame)` until the client leaves.
 FakePeer::Script Serve(std::function<void(Socket&, const Frame&)> answer) {
   return [answer](Socket& s) {
@@ -80,7 +88,7 @@ TEST_F(MTalkClientTest, OneMissingHalfKeepsTheBlankInTheConnectionText) {
 
 TEST_F(MTalkClientTest, AnUnreachableMachineIsLoggedAndOpenFails) {
   MTalkClient client;
-  client.SetConnection("127.0.0.1", talk::testing::UnusedPort());
+  client.SetConnection("127.0.0.1", UnusedPort());
   EXPECT_FALSE(client.Open());
   EXPECT_FALSE(client.IsConnected());
   ASSERT_NE(client.TalkObject(), nullptr);

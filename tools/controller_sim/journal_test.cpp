@@ -9,7 +9,7 @@ namespace sim {
 namespace {
 
 TEST(Journal, AppendsOneEscapedTabSeparatedLinePerRequestAndFlushesEachAtOnce) {
-  const std::string path = test_files::Write("journal_lines", "CONNECT\n");
+  const std::string path = test_files::FreshPath("journal_lines", "CONNECT\n");
   Journal journal;
   std::string error;
   ASSERT_TRUE(journal.Open(path, &error)) << error;

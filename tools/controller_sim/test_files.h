@@ -1,5 +1,5 @@
-// Temporary files for the simulator's unit tests: fresh paths below GoogleTest's temporary folder,
-// writing a file and reading one back whole. Header-only and used by tests only.
+// Temporary files for the simulator's unit tests, below GoogleTest's temporary folder.
+// Header-only and used by tests only.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,17 +12,12 @@
 namespace sim {
 namespace test_files {
 
-// A path for `name` in the temporary folder, with no file there yet.
-inline std::string FreshPath(const std::string& name) {
+// A path for `name` in the temporary folder, with `text` in it (no file for a null text).
+inline std::string FreshPath(const std::string& name, const char* text = nullptr) {
   const std::string path = testing::TempDir() + "sim_" + name;
   std::remove(path.c_str());
-  return path;
-}
-
-// Writes `text` as the file `name` in the temporary folder and returns its path.
-inline std::string Write(const std::string& name, const std::string& text) {
-  const std::string path = FreshPath(name);
-  std::ofstream(path, std::ios::binary) << text;
+  if (text != nullptr)
+    std::ofstream(path, std::ios::binary) << text;
   return path;
 }
 
