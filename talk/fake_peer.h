@@ -1,7 +1,6 @@
 // Test double for the controller side: a loopback listener whose one connection is served by a
-// script on a thread of its own, plus helpers that scripts use to read requests and answer them.
-// Every wait is bounded by kPeerWaitMs, so a client that hangs makes its test fail, not stall.
-// Header-only and used by tests only (the library never includes it).
+// script on a thread of its own, and helpers for scripts. Every wait is bounded by kPeerWaitMs,
+// so a client that hangs makes its test fail, not stall. Used by tests only.
 #pragma once
 
 #include <atomic>
@@ -21,7 +20,7 @@ namespace testing {
 // Long enough for a slow Wine start, short enough that a broken test ends.
 constexpr int kPeerWaitMs = 20000;
 
-// Sets (or, with an empty value, removes) an environment variable of the test process.
+// Sets, or with an empty value removes, an environment variable of the test process.
 inline void SetEnvironment(const char* name, const char* value) {
 #ifdef _WIN32
   _putenv_s(name, value);

@@ -6,8 +6,7 @@
 // the others are served, or answered "busy" while the controller is held.
 #include <gtest/gtest.h>
 
-#include "frame_io.h"
-#include "messages.h"
+#include "fake_peer.h"
 #include "sim_fixture.h"
 #include "sim_process.h"
 
@@ -42,6 +41,9 @@ TEST(SimulatorProgram, BadStationFilesAndCommandLinesEndWithStatus2AndTheReason)
   }
 }
 
+using talk::testing::ReadRequest;  // reads any frame, type 0 once the simulator closed
+using talk::testing::Reply;        // writes any frame
+
 class SimRobustnessE2E : public e2e::SimFixture {
  protected:
   void SetUp() override { StartSim("[machine]\nname = M\n[components]\nipo = 1\n"); }
@@ -51,70 +53,55 @@ class SimRobustnessE2E : public e2e::SimFixture {
     EXPECT_TRUE(talk::Socket::Connect("127.0.0.1", port_, 5000, &socket, &error)) << error;
     return socket;
   }
-  void Write(talk::Socket& socket, std::uint8_t type, const std::string& payload) {
-    std::string error;
-    EXPECT_EQ(talk::IoStatus::kOk, talk::WriteFrame(socket, type, payload, 5000, &error)) << error;
-  }
-  // The next frame within the receiver's bounds; type 0 when the simulator closed instead.
-  talk::Frame Read(talk::Socket& socket) {
-    talk::Frame frame;
-    std::string error;
-    const talk::IoStatus status =
-        talk::ReadFrame(socket, talk::kDefaultMaxFrameBytes, 5000, &frame, &error);
-    EXPECT_NE(talk::IoStatus::kTimedOut, status);
-    EXPECT_NE(talk::IoStatus::kMalformed, status) << error;
-    return status == talk::IoStatus::kOk ? frame : talk::Frame();
-  }
   std::string ReadText(talk::Socket& socket, std::uint8_t type) {
-    const talk::Frame frame = Read(socket);
+    const talk::Frame frame = ReadRequest(socket);
     std::string text;
     EXPECT_EQ(type, frame.type);
     EXPECT_TRUE(talk::DecodeText(frame.payload, &text));
     return text;
   }
   void Hello(talk::Socket& socket) {
-    Write(socket, talk::kHello, talk::EncodeU32(talk::kProtocolVersion));
-    EXPECT_EQ(talk::kHelloOk, Read(socket).type);
+    Reply(socket, talk::kHello, talk::EncodeU32(talk::kProtocolVersion));
+    EXPECT_EQ(talk::kHelloOk, ReadRequest(socket).type);
   }
 };
 
 TEST_F(SimRobustnessE2E, EachMisbehavingClientEndsOnlyItsOwnConnection) {
   {  // Garbage and a request before the hello: neither said hello, so neither is journaled.
     talk::Socket garbage = Connect();
-    std::string error;
-    ASSERT_EQ(talk::IoStatus::kOk, garbage.SendAll("GET / HTTP/1.0\r\n\r\n", 18, 5000, &error));
-    EXPECT_EQ(0, Read(garbage).type);
+    talk::testing::SendRaw(garbage, "GET / HTTP/1.0\r\n\r\n");
+    EXPECT_EQ(0, ReadRequest(garbage).type);
     talk::Socket early = Connect();
-    Write(early, talk::kMachineName, "");
-    EXPECT_EQ(0, Read(early).type);
+    Reply(early, talk::kMachineName, "");
+    EXPECT_EQ(0, ReadRequest(early).type);
   }
   {  // A wrong protocol version is answered with an error, then closed.
     talk::Socket socket = Connect();
-    Write(socket, talk::kHello, talk::EncodeU32(99));
+    Reply(socket, talk::kHello, talk::EncodeU32(99));
     EXPECT_EQ("unsupported protocol version 99", ReadText(socket, talk::kError));
-    EXPECT_EQ(0, Read(socket).type);
+    EXPECT_EQ(0, ReadRequest(socket).type);
   }
   {  // Chunks beyond the announced size are a protocol error.
     talk::Socket socket = Connect();
     Hello(socket);
-    Write(socket, talk::kSendBegin, talk::EncodeSendBegin({"ipo", 4}));
-    Write(socket, talk::kSendChunk, "12345");
-    EXPECT_EQ(0, Read(socket).type);
+    Reply(socket, talk::kSendBegin, talk::EncodeSendBegin({"ipo", 4}));
+    Reply(socket, talk::kSendChunk, "12345");
+    EXPECT_EQ(0, ReadRequest(socket).type);
   }
   {  // A client vanishing mid-transfer.
     talk::Socket socket = Connect();
     Hello(socket);
-    Write(socket, talk::kSendBegin, talk::EncodeSendBegin({"ipo", 1000}));
-    Write(socket, talk::kSendChunk, std::string(10, 'x'));
+    Reply(socket, talk::kSendBegin, talk::EncodeSendBegin({"ipo", 1000}));
+    Reply(socket, talk::kSendChunk, std::string(10, 'x'));
   }
   // The longest name a request frame carries: its error answer must still fit in a frame, and
   // the connection stays usable.
   const std::string name(talk::kDefaultMaxFrameBytes - 4, 'n');
   talk::Socket socket = Connect();
   Hello(socket);
-  Write(socket, talk::kReceive, talk::EncodeText(name));
+  Reply(socket, talk::kReceive, talk::EncodeText(name));
   EXPECT_EQ("unknown value \"" + name.substr(0, 256) + "...\"", ReadText(socket, talk::kError));
-  Write(socket, talk::kMachineName, "");
+  Reply(socket, talk::kMachineName, "");
   EXPECT_EQ("M", ReadText(socket, talk::kOk));
   socket.Close();
   EXPECT_EQ((std::vector<std::string>{"CONNECT", "DISCONNECT", "CONNECT",

@@ -50,11 +50,9 @@ class SimFixture : public testing::Test {
     std::string error;
     ASSERT_TRUE(sim_.Start(all, &error)) << error;
     for (int i = 0; i < 1000 && sim_.Running() && port_.empty(); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
       const std::string text = ReadFileText(sim_.dir() + "/port.txt");
-      if (!text.empty() && text.back() == '\n')
-        port_ = text.substr(0, text.size() - 1);
-      else
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      port_ = text.empty() || text.back() != '\n' ? "" : text.substr(0, text.size() - 1);
     }
     ASSERT_FALSE(port_.empty()) << ReadFileText(sim_.dir() + "/stderr.txt");
   }
@@ -68,8 +66,7 @@ class SimFixture : public testing::Test {
   std::vector<std::string> Journal(std::size_t count) {
     std::vector<std::string> lines;
     for (int i = 0; i < 500 && lines.size() < count; ++i) {
-      if (i > 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      std::this_thread::sleep_for(std::chrono::milliseconds(i == 0 ? 0 : 20));
       std::istringstream in(ReadFileText(sim_.dir() + "/journal.log"));
       lines.clear();
       for (std::string line; std::getline(in, line);)

@@ -20,7 +20,8 @@ std::string SimPath(const std::string& path);
 std::string ReadFileText(const std::string& path);
 void WriteFileText(const std::string& path, const std::string& text);
 
-// Starts `argv` (a Linux program and its arguments) without waiting for it. Platform body.
+// Starts `argv` (a Linux program and arguments without quotes or blanks) without waiting for it.
+// Platform body.
 bool Launch(const std::vector<std::string>& argv, std::string* error);
 
 class SimProcess {

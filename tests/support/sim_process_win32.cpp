@@ -4,33 +4,13 @@
 #include "sim_process.h"
 
 namespace e2e {
-namespace {
-
-// Quotes one argument for the command-line splitting of the C runtime (and of Wine).
-std::string Quote(const std::string& arg) {
-  std::string out = "\"";
-  std::size_t backslashes = 0;
-  for (char c : arg) {
-    if (c == '\\') {
-      ++backslashes;
-      continue;
-    }
-    out.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
-    backslashes = 0;
-    out += c;
-  }
-  return out.append(backslashes * 2, '\\') + "\"";
-}
-
-}  // namespace
 
 bool Launch(const std::vector<std::string>& argv, std::string* error) {
   std::string exe = "Z:" + argv[0], command;
   for (char& c : exe)
-    if (c == '/')
-      c = '\\';
+    c = c == '/' ? '\\' : c;
   for (const std::string& arg : argv)
-    command += (command.empty() ? "" : " ") + Quote(arg);
+    command += (command.empty() ? "\"" : " \"") + arg + "\"";
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info = {};

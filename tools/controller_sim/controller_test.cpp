@@ -1,7 +1,6 @@
-// Transfers inside the controller, without any socket in between: [after_send] for a component
-// that was not installed, and the point where a dropped transfer is cut off. The answers to the
-// other requests, checksums and the journal lines are checked end to end where the client meets
-// them.
+// Transfers inside the controller: [after_send] for a component that was not installed, and the
+// point where a dropped transfer is cut off. Answers, checksums and journal lines are checked end
+// to end where the client meets them.
 #include "controller.h"
 
 #include <gtest/gtest.h>
@@ -11,28 +10,23 @@ namespace {
 
 TEST(Controller, AfterSendAddsANewComponentAndDropTargetsAreCutOffHalfWay) {
   Station station;
-  station.machine_name = "M";
   station.components = {{"ipo", "V 1.2"}};
   station.after_send = {{"new", "V 0.1"}};
   station.faults.drop_during_send = {"fragile"};
   Journal none;  // as without --journal: nothing is written, everything is answered
   Controller c(station, &none);
-  EXPECT_EQ(c.MachineName(), "M");
   std::string error;
   ASSERT_TRUE(c.EndSend(c.BeginSend("new", 0), &error)) << error;
   EXPECT_EQ(c.Components(),
             (std::map<std::string, std::string>{{"ipo", "V 1.2"}, {"new", "V 0.1"}}));
-
-  Transfer t = c.BeginSend("fragile", 10);
-  t.Add("1234", 4);
-  EXPECT_FALSE(t.ShouldDrop());
-  t.Add("5", 1);
-  EXPECT_TRUE(t.ShouldDrop());
-  EXPECT_TRUE(c.BeginSend("fragile", 0).ShouldDrop());  // nothing to wait for: cut at once
-  Transfer other = c.BeginSend("ipo", 10);
+  Transfer fragile = c.BeginSend("fragile", 10), other = c.BeginSend("ipo", 10);
+  fragile.Add("1234", 4);
   other.Add("1234567890", 10);
+  EXPECT_FALSE(fragile.ShouldDrop());
   EXPECT_FALSE(other.ShouldDrop());
-  EXPECT_TRUE(other.Complete());
+  fragile.Add("5", 1);
+  EXPECT_TRUE(fragile.ShouldDrop());
+  EXPECT_TRUE(c.BeginSend("fragile", 0).ShouldDrop());  // nothing to wait for: cut at once
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
-// The bounds that keep one client from holding the simulator, with limits short enough to watch:
-// a client silent before or after its hello, one that sends part of a frame, and one that says
-// hello while another client holds the controller. The client's bytes are sent before the
-// connection is served, so the test needs no thread. That the real program keeps serving others
-// meanwhile is checked end to end.
+// The bounds that keep one client from holding the simulator, with limits short enough to watch.
+// The client's bytes are sent before the connection is served, so the test needs no thread. That
+// the real program serves others meanwhile is checked end to end.
 #include "session.h"
 
 #include <gtest/gtest.h>

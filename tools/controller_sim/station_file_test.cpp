@@ -31,8 +31,7 @@ TEST(StationValue, TrimsBlanksAndReplacesEscapesOrNamesTheBadOne) {
 RawSections FullStation() {
   return {{"machine", {{"name", " DriveUnit.PH 150 "}}},
           {"values", {{"bsp.response", "hw=A\\nbsp=2.1"}}},
-          {"faults",
-           {{"refuse", "0"}, {"send_error", " ipo , plc,,"}, {"send_seconds", "2.5"}}}};
+          {"faults", {{"refuse", "0"}, {"send_error", " ipo , plc,,"}, {"send_seconds", "2.5"}}}};
 }
 
 TEST(StationBuild, TrimsTheNameAndListsAndNeedsOnlyTheMachine) {
