@@ -1,9 +1,7 @@
 // The simulator as a program: a broken station file or command line ends it at once with exit
-// status 2 and the reason. And against clients that misbehave at the wire level: garbage instead
-// of a hello, a request before the hello, a wrong protocol version, chunks beyond the announced
-// size, a client that vanishes mid-transfer, a name as long as a frame allows; and clients that
-// connect and stay silent or hold the controller. Each ends or delays only its own connection:
-// the others are served, or answered "busy" while the controller is held.
+// status 2 and the reason; a name as long as a frame allows is answered within the frame bound;
+// clients that connect and stay silent or hold the controller keep no one else waiting: the
+// others are served, or answered "busy" while the controller is held.
 #include <gtest/gtest.h>
 
 #include "fake_peer.h"
@@ -66,36 +64,9 @@ class SimRobustnessE2E : public e2e::SimFixture {
   }
 };
 
-TEST_F(SimRobustnessE2E, EachMisbehavingClientEndsOnlyItsOwnConnection) {
-  {  // Garbage and a request before the hello: neither said hello, so neither is journaled.
-    talk::Socket garbage = Connect();
-    talk::testing::SendRaw(garbage, "GET / HTTP/1.0\r\n\r\n");
-    EXPECT_EQ(0, ReadRequest(garbage).type);
-    talk::Socket early = Connect();
-    Reply(early, talk::kMachineName, "");
-    EXPECT_EQ(0, ReadRequest(early).type);
-  }
-  {  // A wrong protocol version is answered with an error, then closed.
-    talk::Socket socket = Connect();
-    Reply(socket, talk::kHello, talk::EncodeU32(99));
-    EXPECT_EQ("unsupported protocol version 99", ReadText(socket, talk::kError));
-    EXPECT_EQ(0, ReadRequest(socket).type);
-  }
-  {  // Chunks beyond the announced size are a protocol error.
-    talk::Socket socket = Connect();
-    Hello(socket);
-    Reply(socket, talk::kSendBegin, talk::EncodeSendBegin({"ipo", 4}));
-    Reply(socket, talk::kSendChunk, "12345");
-    EXPECT_EQ(0, ReadRequest(socket).type);
-  }
-  {  // A client vanishing mid-transfer.
-    talk::Socket socket = Connect();
-    Hello(socket);
-    Reply(socket, talk::kSendBegin, talk::EncodeSendBegin({"ipo", 1000}));
-    Reply(socket, talk::kSendChunk, std::string(10, 'x'));
-  }
-  // The longest name a request frame carries: its error answer must still fit in a frame, and
-  // the connection stays usable.
+// The longest name a request frame carries: its error answer must still fit in a frame, and the
+// connection stays usable. (Clients that break the protocol are checked against one connection.)
+TEST_F(SimRobustnessE2E, AFrameLongNameGetsAnErrorWithinTheFrameBound) {
   const std::string name(talk::kDefaultMaxFrameBytes - 4, 'n');
   talk::Socket socket = Connect();
   Hello(socket);
@@ -104,11 +75,8 @@ TEST_F(SimRobustnessE2E, EachMisbehavingClientEndsOnlyItsOwnConnection) {
   Reply(socket, talk::kMachineName, "");
   EXPECT_EQ("M", ReadText(socket, talk::kOk));
   socket.Close();
-  EXPECT_EQ((std::vector<std::string>{"CONNECT", "DISCONNECT", "CONNECT",
-                                      "SEND_FAILED\tipo\tprotocol error", "DISCONNECT", "CONNECT",
-                                      "SEND_FAILED\tipo\tconnection lost", "DISCONNECT", "CONNECT",
-                                      "RECEIVE\t" + name, "MACHINE_NAME", "DISCONNECT"}),
-            Journal(12));
+  EXPECT_EQ((std::vector<std::string>{"CONNECT", "RECEIVE\t" + name, "MACHINE_NAME", "DISCONNECT"}),
+            Journal(4));
 }
 
 TEST_F(SimRobustnessE2E, SilentClientsKeepNoOneWaitingAndAHeldControllerAnswersBusy) {

@@ -82,8 +82,8 @@ TEST_F(TalkClientE2E, TransfersArriveWholeAndChangeTheVersionForLaterConnections
   EXPECT_TRUE(sim_.Running());
 }
 
-TEST_F(TalkClientE2E, OnceEndsTheSimulatorAfterTheFirstClient) {
-  StartSim(kStation, {"--once"});
+TEST_F(TalkClientE2E, TheBundledExampleStationServesAndOnceEndsAfterTheFirstClient) {
+  StartSim(e2e::ReadFileText(std::string(CU_SOURCE_DIR) + "/examples/station.ini"), {"--once"});
   {
     MTalkClient client;
     OpenClient(&client);

@@ -3,13 +3,15 @@
 
 #include <gtest/gtest.h>
 
-#include "test_files.h"
+#include <fstream>
+#include <iterator>
 
 namespace sim {
 namespace {
 
 TEST(Journal, AppendsOneEscapedTabSeparatedLinePerRequestAndFlushesEachAtOnce) {
-  const std::string path = test_files::FreshPath("journal_lines", "CONNECT\n");
+  const std::string path = testing::TempDir() + "sim_journal.log";
+  std::ofstream(path, std::ios::binary) << "CONNECT\n";
   Journal journal;
   std::string error;
   ASSERT_TRUE(journal.Open(path, &error)) << error;
@@ -21,7 +23,8 @@ TEST(Journal, AppendsOneEscapedTabSeparatedLinePerRequestAndFlushesEachAtOnce) {
   journal.Set("Z", 123456789.0);
   journal.Disconnect();
   // Read while the journal is still open: every line is already on disk.
-  EXPECT_EQ(test_files::ReadAll(path),
+  std::ifstream in(path, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
             "CONNECT\nSEND\tbig\t536870912\t0000000a\nSEND_FAILED\tn\\n\tdropped during transfer\n"
             "RECEIVE\tx\\ty\\\\z\\r\nSET\tX\t1.5\nSET\tY\t-1e-07\nSET\tZ\t1.23457e+08\n"
             "DISCONNECT\n");
