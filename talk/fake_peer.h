@@ -3,8 +3,6 @@
 // so a client that hangs makes its test fail, not stall. Used by tests only.
 #pragma once
 
-#include <atomic>
-#include <chrono>
 #include <functional>
 #include <string>
 #include <thread>
@@ -54,14 +52,6 @@ inline void Reply(Socket& socket, std::uint8_t type, const std::string& payload 
 inline void AcceptHello(Socket& socket) {
   ReadRequest(socket);
   Reply(socket, kHelloOk, EncodeU32(kProtocolVersion));
-}
-
-// Holds the connection open without reading until `done` turns true, kPeerWaitMs at most: a
-// client whose time-out is missing then sees the connection end instead of hanging.
-inline void HoldUntil(const std::atomic<bool>& done) {
-  const auto limit = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPeerWaitMs);
-  while (!done && std::chrono::steady_clock::now() < limit)
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
 
 class FakePeer {

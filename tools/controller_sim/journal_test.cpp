@@ -18,15 +18,13 @@ TEST(Journal, AppendsOneEscapedTabSeparatedLinePerRequestAndFlushesEachAtOnce) {
   journal.Send("big", 536870912ull, 0x0000000au);
   journal.SendFailed("n\n", "dropped during transfer");
   journal.Receive("x\ty\\z\r");
-  journal.Set("X", 1.5);
   journal.Set("Y", -1e-7);
-  journal.Set("Z", 123456789.0);
   journal.Disconnect();
   // Read while the journal is still open: every line is already on disk.
   std::ifstream in(path, std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
             "CONNECT\nSEND\tbig\t536870912\t0000000a\nSEND_FAILED\tn\\n\tdropped during transfer\n"
-            "RECEIVE\tx\\ty\\\\z\\r\nSET\tX\t1.5\nSET\tY\t-1e-07\nSET\tZ\t1.23457e+08\n"
+            "RECEIVE\tx\\ty\\\\z\\r\nSET\tY\t-1e-07\n"
             "DISCONNECT\n");
   const std::string bad_path = testing::TempDir() + "no_such_dir_sim/j.log";
   EXPECT_FALSE(journal.Open(bad_path, &error));
