@@ -8,7 +8,7 @@
 namespace talk {
 namespace {
 
-TEST(ConnectionText, EitherHalfMayBeMissingAndBadTextsAreNamed) {
+TEST(ConnectionText, EitherHalfMayBeMissingAndBadTextsAndTimeOutsAreNamedOrIgnored) {
   const std::string kPort = "' is not a number from 1 to 65535";
   const struct {
     std::string text, host, port, error;
@@ -31,10 +31,8 @@ TEST(ConnectionText, EitherHalfMayBeMissingAndBadTextsAreNamed) {
     EXPECT_EQ(endpoint.host, c.host);
     EXPECT_EQ(endpoint.port, c.port);
   }
-}
-
-// TEVAR_TALK_CONNECTION and a valid TEVAR_TALK_TIMEOUT_MS are relied on by the other tests.
-TEST(ConnectionText, AMalformedTimeOutOverrideIsIgnored) {
+  // A malformed time-out override is ignored. (TEVAR_TALK_CONNECTION and a valid override are
+  // relied on by the other tests.)
   for (const char* bad : {"0", "-5", "12ms"}) {
     testing::SetEnvironment("TEVAR_TALK_TIMEOUT_MS", bad);
     EXPECT_EQ(TimeoutsFromEnvironment().connect_ms, kDefaultConnectTimeoutMs) << bad;

@@ -15,8 +15,7 @@
 namespace talk {
 namespace testing {
 
-// Long enough for a slow Wine start, short enough that a broken test ends.
-constexpr int kPeerWaitMs = 20000;
+constexpr int kPeerWaitMs = 20000;  // long enough for a slow Wine start
 
 // Sets, or with an empty value removes, an environment variable of the test process.
 inline void SetEnvironment(const char* name, const char* value) {

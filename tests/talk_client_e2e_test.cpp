@@ -41,8 +41,7 @@ TEST_F(TalkClientE2E, EveryRequestIsAnsweredFromTheStationAndJournaled) {
     std::map<std::string, CAxis> channels;
     EXPECT_TRUE(client.GetChannelMap(channels));
     EXPECT_EQ(2u, channels.size());
-    EXPECT_EQ("compensation", channels.at("compensation").name);
-    EXPECT_EQ(1u, channels.count("X"));
+    EXPECT_EQ("X", channels.at("X").name);
     std::string value;
     EXPECT_TRUE(client.Receive("ipo.identifier", value));
     EXPECT_EQ("IPO-7", value);
@@ -79,7 +78,6 @@ TEST_F(TalkClientE2E, TransfersArriveWholeAndChangeTheVersionForLaterConnections
           "SEND\tplc\t0\t00000000", "COMPONENTS", "DISCONNECT", "CONNECT", "COMPONENTS",
           "DISCONNECT"}),
       Journal(8));
-  EXPECT_TRUE(sim_.Running());
 }
 
 TEST_F(TalkClientE2E, TheBundledExampleStationServesAndOnceEndsAfterTheFirstClient) {

@@ -1,7 +1,6 @@
-// A test fixture that owns one simulated controller, named after the running test: start it on
-// a free port (waiting for its port file), open an MTalkClient on it, read its journal. Plus the
-// payloads of the transfer tests. Header-only: it needs GoogleTest and the engine, which the test
-// programs link and the support library does not.
+// A fixture that owns one simulated controller, named after the running test: start it on a free
+// port, open an MTalkClient on it, read its journal; and the payloads of the transfer tests.
+// Header-only: it needs GoogleTest and the engine, which the support library does not link.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -28,8 +27,7 @@ inline std::string MakePayload(std::size_t size, std::uint32_t seed) {
   return data;
 }
 
-// The CRC-32 as the journal prints it (the simulator's checksum is checked against the
-// definition in its own tests).
+// The CRC-32 as the journal prints it (checked against the definition in the simulator's tests).
 inline std::string Crc32Hex(const std::string& data) {
   sim::Crc32 crc;
   crc.Update(data.data(), data.size());
@@ -38,8 +36,7 @@ inline std::string Crc32Hex(const std::string& data) {
 
 class SimFixture : public testing::Test {
  protected:
-  // Starts the simulator on `station` with --port 0, the port file, the journal and `args`; the
-  // test fails here when it does not report its port within 20 s.
+  // Starts the simulator on `station` and `args`; fails the test without a port within 20 s.
   void StartSim(const std::string& station, const std::vector<std::string>& args = {}) {
     const std::string dir = SimPath(sim_.dir());
     WriteFileText(sim_.dir() + "/station.ini", station);
@@ -56,13 +53,12 @@ class SimFixture : public testing::Test {
     }
     ASSERT_FALSE(port_.empty()) << ReadFileText(sim_.dir() + "/stderr.txt");
   }
-  // Points `client` at the simulator and opens it; the test fails here when the open fails.
+  // Points `client` at the simulator and opens it.
   void OpenClient(MTalkClient* client) {
     client->SetConnection("127.0.0.1", port_);
     ASSERT_TRUE(client->Open());
   }
-  // The journal once it has at least `count` lines (10 s at most): the simulator writes a
-  // connection's last lines after the client has gone.
+  // The journal once it has `count` lines (10 s at most): the last lines come after the client.
   std::vector<std::string> Journal(std::size_t count) {
     std::vector<std::string> lines;
     for (int i = 0; i < 500 && lines.size() < count; ++i) {

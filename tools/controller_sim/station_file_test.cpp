@@ -34,16 +34,13 @@ RawSections FullStation() {
           {"faults", {{"refuse", "0"}, {"send_error", " ipo , plc,,"}, {"send_seconds", "2.5"}}}};
 }
 
-TEST(StationBuild, TrimsTheNameAndListsAndNeedsOnlyTheMachine) {
+TEST(StationBuild, TrimsTheNameAndLists) {
   Station s;
   std::string error;
   ASSERT_TRUE(BuildStation(FullStation(), &s, &error)) << error;
   EXPECT_EQ("DriveUnit.PH 150", s.machine_name);
   EXPECT_EQ((std::set<std::string>{"ipo", "plc"}), s.faults.send_error);
   EXPECT_EQ(2.5, s.faults.send_seconds);
-  ASSERT_TRUE(BuildStation({{"machine", {{"name", "M"}}}}, &s, &error)) << error;
-  EXPECT_TRUE(s.components.empty() && s.faults.send_error.empty());
-  EXPECT_EQ(0.0, s.faults.send_seconds);
 }
 
 TEST(StationBuild, RejectsWhatWouldSilentlyChangeARehearsal) {
