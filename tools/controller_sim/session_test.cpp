@@ -1,7 +1,8 @@
 // One connection against the controller, with time limits short enough to watch: clients that
-// break the protocol, stay silent or send part of a frame, and one that says hello while another
-// client holds the controller. The client's bytes are sent before the connection is served, so
-// the test needs no thread; that the real program serves others meanwhile is checked end to end.
+// break the protocol, stay silent or send part of a frame, one that says hello while another
+// client holds the controller, and the journal lines of all of them (escapes, numbers, appended
+// to what was there). The client's bytes are sent before the connection is served, so the test
+// needs no thread; that the real program serves others meanwhile is checked end to end.
 #include "session.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +18,7 @@ namespace {
 
 using talk::EncodeFrame;
 
-TEST(ServeClient, EachMisbehavingClientIsCutOffInTimeAndJournaledOnlyWhenItHeldTheController) {
+TEST(ServeClient, EachClientIsCutOffInTimeAndJournaledOnlyWhenItHeldTheController) {
   Limits limits;
   limits.hello_ms = limits.idle_ms = limits.request_ms = limits.transfer_idle_ms = 200;
   limits.busy_wait_ms = 100;
@@ -38,11 +39,18 @@ TEST(ServeClient, EachMisbehavingClientIsCutOffInTimeAndJournaledOnlyWhenItHeldT
       {hello + begin + EncodeFrame(talk::kSendChunk, "12345"), false, false, true, "\x81"},
       {hello + begin + EncodeFrame(talk::kSendChunk, "12"), true, false, true, "\x81"},
       {hello, false, true, false, "\x82"},  // another client holds the controller
+      {hello + EncodeFrame(talk::kReceive, talk::EncodeText("x\ty\\z\r")), false, false, true,
+       "\x81\x84"},
+      {hello + EncodeFrame(talk::kSet, talk::EncodeSetRequest({"Y", -1e-7, -1})), false, false,
+       true, "\x81\x84"},
   };
   const std::string path = testing::TempDir() + "sim_session_journal.log";
-  std::remove(path.c_str());
+  std::ofstream(path, std::ios::binary) << "EARLIER\n";
   Journal journal;
   std::string error;
+  const std::string bad_path = testing::TempDir() + "no_such_dir_sim/j.log";
+  EXPECT_FALSE(journal.Open(bad_path, &error));
+  EXPECT_EQ(0u, error.rfind("cannot open journal '" + bad_path + "': ", 0)) << error;
   ASSERT_TRUE(journal.Open(path, &error)) << error;
   Controller controller(Station(), &journal);
   SharedController shared(&controller);
@@ -72,9 +80,10 @@ TEST(ServeClient, EachMisbehavingClientIsCutOffInTimeAndJournaledOnlyWhenItHeldT
   }
   std::ifstream in(path, std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
-            "CONNECT\nDISCONNECT\nCONNECT\nDISCONNECT\nCONNECT\nDISCONNECT\n"
+            "EARLIER\nCONNECT\nDISCONNECT\nCONNECT\nDISCONNECT\nCONNECT\nDISCONNECT\n"
             "CONNECT\nSEND_FAILED\tipo\tprotocol error\nDISCONNECT\n"
-            "CONNECT\nSEND_FAILED\tipo\tconnection lost\nDISCONNECT\n");
+            "CONNECT\nSEND_FAILED\tipo\tconnection lost\nDISCONNECT\n"
+            "CONNECT\nRECEIVE\tx\\ty\\\\z\\r\nDISCONNECT\nCONNECT\nSET\tY\t-1e-07\nDISCONNECT\n");
 }
 
 }  // namespace
