@@ -1,7 +1,6 @@
-// CTevarTalkCOM against a scripted controller: the answers a controller may get wrong (at the
-// hello, malformed, unexpected or unasked-for frames, cut and stalled connections), what requests
-// carry, and the texts the caller sees. The answers of a real controller, refusals, keep-alives
-// and whole transfers are checked end to end.
+// CTevarTalkCOM against a scripted controller: the answers a controller may get wrong (hello,
+// malformed, unexpected or unasked-for frames, cut and stalled connections), what requests carry
+// and the texts the caller sees. A real controller's answers are checked end to end.
 #include "TevarTalkCOM.h"
 
 #include <gtest/gtest.h>

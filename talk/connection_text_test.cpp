@@ -31,8 +31,7 @@ TEST(ConnectionText, EitherHalfMayBeMissingAndBadTextsAndTimeOutsAreNamedOrIgnor
     EXPECT_EQ(endpoint.host, c.host);
     EXPECT_EQ(endpoint.port, c.port);
   }
-  // A malformed time-out override is ignored. (TEVAR_TALK_CONNECTION and a valid override are
-  // relied on by the other tests.)
+  // A malformed time-out override is ignored (other tests rely on a valid one).
   for (const char* bad : {"0", "-5", "12ms"}) {
     testing::SetEnvironment("TEVAR_TALK_TIMEOUT_MS", bad);
     EXPECT_EQ(TimeoutsFromEnvironment().connect_ms, kDefaultConnectTimeoutMs) << bad;

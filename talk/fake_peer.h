@@ -72,8 +72,6 @@ class FakePeer {
     });
   }
   ~FakePeer() { thread_.join(); }
-  FakePeer(const FakePeer&) = delete;
-  FakePeer& operator=(const FakePeer&) = delete;
 
   bool listening() const { return listener_.valid(); }
   const std::string& port() const { return port_; }

@@ -1,7 +1,6 @@
-// The simulator as a program: a broken station file or command line ends it at once with exit
-// status 2 and the reason; a name as long as a frame allows is answered within the frame bound;
-// clients that connect and stay silent or hold the controller keep no one else waiting: the
-// others are served, or answered "busy" while the controller is held.
+// The simulator as a program: a broken station file or command line ends it with status 2 and the
+// reason; a frame-long name is answered within the frame bound; clients that stay silent or hold
+// the controller keep no one else waiting: the others are served, or answered "busy".
 #include <gtest/gtest.h>
 
 #include "fake_peer.h"

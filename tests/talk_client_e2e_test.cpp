@@ -1,7 +1,6 @@
 // MTalkClient and the talk library against the real simulator: every request, transfers larger
-// than one frame, [after_send] for later connections, --once, every fault switch as the client
-// meets it (refusal, failing transfers, receives and sets, unknown names, a transfer cut off
-// mid-way, a slow transfer kept alive), and the journal of it all.
+// than a frame, [after_send], --once, every fault switch as the client meets it (refusal, failing
+// transfers, receives and sets, unknown names, a cut transfer, a slow one), and the journal.
 #include <gtest/gtest.h>
 
 #include "diag_testing.h"
