@@ -302,8 +302,11 @@ bool ServeClient(talk::Socket client, SharedController* shared, const Limits& li
   std::uint32_t version = 0;
   if (!ReadHello(client, limits, &version))
     return false;
-  std::unique_lock<std::timed_mutex> slot(shared->slot, std::defer_lock);
-  if (!slot.try_lock_for(std::chrono::milliseconds(limits.busy_wait_ms)) || shared->retired) {
+  std::unique_lock<std::mutex> lock(shared->mutex);
+  const bool free = shared->released.wait_for(lock, std::chrono::milliseconds(limits.busy_wait_ms),
+                                              [shared] { return !shared->held; });
+  if (!free || shared->retired) {
+    lock.unlock();
     Report("turned a client away: busy with another client");
     std::string ignored;
     talk::WriteFrame(client, talk::kRefused,
@@ -311,8 +314,14 @@ bool ServeClient(talk::Socket client, SharedController* shared, const Limits& li
                      kWriteTimeoutMs, &ignored);
     return false;
   }
+  shared->held = true;
+  lock.unlock();
   Session(std::move(client), shared->controller, limits).Run(version);
+  lock.lock();
+  shared->held = false;
   shared->retired = shared->retire_after_client;
+  lock.unlock();
+  shared->released.notify_one();
   return true;
 }
 

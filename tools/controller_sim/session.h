@@ -8,6 +8,7 @@
 // the journal holds one client's lines from CONNECT to DISCONNECT, then the next client's.
 #pragma once
 
+#include <condition_variable>
 #include <mutex>
 
 #include "controller.h"
@@ -25,14 +26,16 @@ struct Limits {
   int transfer_idle_ms = 60000;  // during a transfer: the longest pause between two bytes
 };
 
-// The controller and the right to use it: the client being served holds `slot`.
+// The controller and the right to use it, which one client at a time holds.
 struct SharedController {
   explicit SharedController(Controller* c) : controller(c) {}
 
   Controller* controller;
-  std::timed_mutex slot;
+  std::mutex mutex;
+  std::condition_variable released;
+  bool held = false;                 // guarded by mutex
+  bool retired = false;              // guarded by mutex; later clients are answered "busy"
   bool retire_after_client = false;  // --once: the first client served is the last
-  bool retired = false;              // guarded by slot; later clients are answered "busy"
 };
 
 // Serves `client` until the connection ends; the socket is closed on return. Problems of the
