@@ -4,9 +4,9 @@
 #include "session.h"
 
 #include <chrono>
+#include <cstdio>
 #include <map>
 #include <mutex>
-#include <cstdio>
 #include <thread>
 #include <vector>
 
