@@ -8,12 +8,13 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "MIniData_template_core.h"
 #include "command_line.h"
-#include "payload.h"
-#include "simulated_controller.h"
-#include "test_env.h"
+#include "program_process.h"
+#include "sim_fixture.h"
+#include "fake_peer.h"
 
 namespace fs = std::filesystem;
 
@@ -47,6 +48,19 @@ std::string Trimmed(const std::string& text) {
     return "";
   return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
+
+// An environment variable of this process (and so of the programs it starts) for one scenario;
+// removed afterwards.
+class ScopedEnv {
+ public:
+  ScopedEnv(const std::string& name, const std::string& value) : name_(name) {
+    talk::testing::SetEnvironment(name.c_str(), value.c_str());
+  }
+  ~ScopedEnv() { talk::testing::SetEnvironment(name_.c_str(), ""); }
+
+ private:
+  std::string name_;
+};
 
 void ReplaceAll(std::string* text, const std::string& from, const std::string& to) {
   for (size_t at = text->find(from); at != std::string::npos; at = text->find(from, at + to.size()))
@@ -166,7 +180,7 @@ class ScenarioTest : public testing::TestWithParam<std::string> {
   void SetUp() override {
     if (kWindows && scenario_.Value("run", "targets", "both") == "native")
       GTEST_SKIP() << "needs the operator's boxes answered";
-    dir_ = e2e::MakeWorkDir("scenario_" + scenario_.name());
+    dir_ = sim_.dir() + "/run";
     work_ = dir_ + "/work";
     fs::create_directories(work_);
   }
@@ -185,9 +199,22 @@ class ScenarioTest : public testing::TestWithParam<std::string> {
       port_ = "1";  // nothing listens there: the connection is refused at once
     if (mode != "station")
       return;
+    const std::string dir = e2e::SimPath(sim_.dir());
+    e2e::WriteFileText(sim_.dir() + "/station.ini", scenario_.Read("station.ini"));
     std::string error;
-    ASSERT_TRUE(sim_.Start(scenario_.Read("station.ini"), {"--once"}, &error)) << error;
-    port_ = sim_.port_text();
+    ASSERT_TRUE(sim_.Start({"--station", dir + "/station.ini", "--port", "0", "--port-file",
+                            dir + "/port.txt", "--journal", dir + "/journal.log", "--once"},
+                           &error))
+        << error;
+    for (int i = 0; i < 1000 && sim_.Running() && port_ == "0"; ++i) {
+      const std::string text = e2e::ReadFileText(sim_.dir() + "/port.txt");
+      if (!text.empty() && text.back() == '\n')
+        port_ = text.substr(0, text.size() - 1);
+      else
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ASSERT_NE("0", port_) << e2e::ReadFileText(sim_.dir() + "/stderr.txt");
+    sim_running_ = true;
   }
 
   void PrepareFolders() {
@@ -201,17 +228,16 @@ class ScenarioTest : public testing::TestWithParam<std::string> {
   }
 
   void SetEnvironment() {
-    env_.emplace_back(new e2e::ScopedTestEnv("TEVAR_CONFIGPATH", dir_ + "/appdata"));
-    env_.emplace_back(
-        new e2e::ScopedTestEnv("TEVAR_REGISTRY_FILE", scenario_.source() + "/registry.ini"));
-    env_.emplace_back(new e2e::ScopedTestEnv("LANG", "C"));
+    env_.emplace_back(new ScopedEnv("TEVAR_CONFIGPATH", dir_ + "/appdata"));
+    env_.emplace_back(new ScopedEnv("TEVAR_REGISTRY_FILE", scenario_.source() + "/registry.ini"));
+    env_.emplace_back(new ScopedEnv("LANG", "C"));
     for (const char* cleared : {"TEVAR_LOG_DIR", "LC_ALL", "LC_MESSAGES", "TEVAR_TALK_TIMEOUT_MS"})
-      env_.emplace_back(new e2e::ScopedTestEnv(cleared, ""));
+      env_.emplace_back(new ScopedEnv(cleared, ""));
     for (const std::string& name : scenario_.Keys("env")) {
       std::string value = scenario_.Value("env", name.c_str(), "");
       ReplaceAll(&value, "${WORK}", WorkAsProgramSeesIt());
       ReplaceAll(&value, "${PORT}", port_);
-      env_.emplace_back(new e2e::ScopedTestEnv(name, value));
+      env_.emplace_back(new ScopedEnv(name, value));
     }
   }
 
@@ -227,11 +253,10 @@ class ScenarioTest : public testing::TestWithParam<std::string> {
     const std::vector<std::string> args(split.argv() + 1, split.argv() + split.argc());
     const fs::path previous = fs::current_path();
     fs::current_path(work_);
-    e2e::ChildProcess program;
+    e2e::ProgramProcess program;
     std::string error;
-    const bool started =
-        program.StartProgram(COMPONENT_UPDATER_PATH, args, "component_updater " + text,
-                             dir_ + "/stdout.txt", dir_ + "/stderr.txt", &error);
+    const bool started = program.Start(COMPONENT_UPDATER_PATH, args, "component_updater " + text,
+                                       dir_ + "/stdout.txt", dir_ + "/stderr.txt", &error);
     fs::current_path(previous);
     EXPECT_TRUE(started) << error;
     int status = -1;
@@ -243,15 +268,15 @@ class ScenarioTest : public testing::TestWithParam<std::string> {
   void CheckJournal() {
     const std::vector<std::string> expected =
         scenario_.Has("expect/journal") ? ExpectedJournal(scenario_) : std::vector<std::string>{};
-    if (sim_.port() == 0) {
+    if (!sim_running_) {
       EXPECT_TRUE(expected.empty()) << "a journal is expected but no simulator ran";
       return;
     }
     // With --once the simulator ends after the program's connection; without one it is killed.
     int status = 0;
-    if (expected.empty() || !sim_.process().Wait(10000, &status))
-      sim_.process().Kill();
-    EXPECT_EQ(expected, sim_.JournalLines());
+    if (expected.empty() || !sim_.Wait(10000, &status))
+      sim_.Kill();
+    EXPECT_EQ(expected, Lines(e2e::ReadFileText(sim_.dir() + "/journal.log")));
   }
 
   void CheckOutputs() {
@@ -280,8 +305,9 @@ class ScenarioTest : public testing::TestWithParam<std::string> {
   std::string dir_;
   std::string work_;
   std::string port_ = "0";
-  e2e::SimulatedController sim_{"scenario_sim_" + GetParam()};
-  std::vector<std::unique_ptr<e2e::ScopedTestEnv>> env_;
+  e2e::SimProcess sim_{"scenario_sim_" + GetParam()};
+  bool sim_running_ = false;
+  std::vector<std::unique_ptr<ScopedEnv>> env_;
 };
 
 TEST_P(ScenarioTest, RunsAsDescribed) {
