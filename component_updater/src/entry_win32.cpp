@@ -4,14 +4,17 @@
 #include <string>
 
 #include "command_line.h"
+#include "application.h"
 #include "crashlog.h"
 #include "startup.h"
 
 namespace {
 
-// Static initialisation: the crash logger first, released last at exit.
+// Static initialisation: the crash logger first (released last at exit), then the application
+// object.
 [[maybe_unused]] const bool g_crash_logger_installed = (CrashLogDLL::InitCrashLogger(), true);
 CrashLogDLL g_crash_logger;
+CNWinApp theApp;
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include <new>
 #include <vector>
 
+#include "CWinApp.h"
 #include "Localize.h"
 #include "MIniData_template_core.h"
 #include "SystemTraySDK.h"
@@ -26,6 +27,7 @@ namespace {
 const char kAdminData[] = "SOFTWARE\\Tevar\\Pivot32\\AdminData\\";
 const char kTextTableFile[] = "component_updater.loc";
 const char kSettingsFile[] = "component_updater.ini";
+const int kShowHidden = 0;  // the show state of a hidden window
 const int kDefaultTraceLevel = 4;
 const long kFirstStartTraceLevel = 3;
 
@@ -59,7 +61,7 @@ void PlaceLogFiles(const std::string& product_folder) {
 // is read.
 void ApplyVersionResource() {
   RunSettings& settings = TheRunSettings();
-  ProgramVersionInfo version(ApplicationName() + ".EXE");
+  ProgramVersionInfo version(AfxGetApp()->m_exeName + ".EXE");
   settings.programTitle = version.FileDescription() + " v" + version.FileVersion();
   std::string folder;
   if (GetCommonAppDataFolderForProduct(folder, version.ProductName().c_str()))
@@ -137,13 +139,13 @@ void ReadAppIniFile() {
 }
 
 int RunProgram(int argc, char** argv, void* instance, const char* command_line) {
-  if (!InitApplicationFramework(instance, command_line)) {
+  if (AfxGetApp() == nullptr || !AfxWinInit(instance, nullptr, command_line, kShowHidden)) {
     ShowMessageBox("MFC failed to initialized!", "Error", kBoxStartupFailure);
     return 1;
   }
   const std::string language = DisplayLanguage(ActiveUser());
   CLocalize* table =
-      new (std::nothrow) CLocalize(language, kTextTableFile, instance, ApplicationName());
+      new (std::nothrow) CLocalize(language, kTextTableFile, instance, AfxGetApp()->m_appName);
   if (table == nullptr) {
     ShowMessageBox("Error: null pointer for CLocalize obejct !\nNo memory !!", "Error",
                    kBoxStartupFailure);

@@ -1,17 +1,8 @@
-// Start-up on POSIX: there is no window framework to initialise, the application's name is the
-// program's, and the user's language comes from the locale environment.
+// Start-up on POSIX: the user's language comes from the locale environment.
 #include <cstdlib>
 #include <string>
 
 #include "startup_platform.h"
-
-bool InitApplicationFramework(void* /*instance*/, const char* /*command_line*/) {
-  return true;
-}
-
-std::string ApplicationName() {
-  return "component_updater";
-}
 
 // The language of the first locale variable that is set, as the C library would choose it
 // (LC_ALL, then LC_MESSAGES, then LANG): the letters before '_', '.' or '@'. "C" and "POSIX" name
