@@ -1,5 +1,6 @@
-// Helpers for the tests of this folder: a scratch folder, raw file bytes and an error context
-// whose entries a test can read.
+// The one home of the test helpers of the foundation modules (header only): a scratch folder,
+// a scoped environment variable, raw file bytes, the current directory, source-tree paths, a
+// reader whose reads fail and an error context whose entries a test can read.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,12 +10,18 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "diag.h"
 #include "errtrace.h"
+#include "fastfile.h"
 
 namespace fileio_testing {
 
@@ -24,13 +31,15 @@ class TempFolder {
   TempFolder() {
     std::random_device random;
     path_ = std::filesystem::temp_directory_path() /
-            ("cu_fileio_" + std::to_string(random()) + std::to_string(random()));
+            ("cu_test_" + std::to_string(random()) + std::to_string(random()));
     std::filesystem::create_directories(path_);
   }
   ~TempFolder() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
   }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
   // The folder as the OS spells it (backslashes on Windows).
   std::string path() const { return path_.string(); }
   // A name inside the folder, joined with '/' (which both platforms accept).
@@ -47,6 +56,43 @@ class TempFolder {
   std::filesystem::path path_;
 };
 
+// Sets (or with a null value removes) an environment variable for the object's lifetime and
+// then restores what was there. Both the runtime's copy and, on Windows, the system's copy
+// (which GetEnvironmentVariable and ExpandEnvironmentStrings read) change. Windows' _putenv_s
+// removes a variable given an empty value, so an empty value is set in the system's copy alone
+// there.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = getenv(name))
+      saved_ = old;
+    Set(value);
+  }
+  ~ScopedEnv() { Set(saved_ ? saved_->c_str() : nullptr); }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+  void Set(const char* value) {
+#ifdef _WIN32
+    if (value != nullptr && *value == '\0') {
+      _putenv_s(name_.c_str(), "");
+      SetEnvironmentVariableA(name_.c_str(), "");
+    } else {
+      _putenv_s(name_.c_str(), value != nullptr ? value : "");
+    }
+#else
+    if (value != nullptr)
+      setenv(name_.c_str(), value, 1);
+    else
+      unsetenv(name_.c_str());
+#endif
+  }
+
+ private:
+  std::string name_;
+  std::optional<std::string> saved_;
+};
+
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -57,47 +103,9 @@ inline std::string ReadBytes(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Opens an error context for the test's lifetime; the entries never reach the error log.
-class ErrorContext {
- public:
-  ErrorContext() { MErrTrace_BeginContext(); }
-  ~ErrorContext() {
-    MErrTrace_ClearContext();
-    MErrTrace_EndContext();
-  }
-  std::vector<std::string> Entries() const { return diag::CurrentContextEntries(); }
-  void Clear() { MErrTrace_ClearContext(); }
-  // Checks the entries against `patterns`, one each, then clears them. A pattern ending in '*'
-  // is a prefix (for entries that end in an OS error number or text); others must match whole.
-  void ExpectAndClear(const std::vector<std::string>& patterns) {
-    const std::vector<std::string> entries = Entries();
-    Clear();
-    ASSERT_EQ(entries.size(), patterns.size()) << (entries.empty() ? "" : entries[0]);
-    for (size_t i = 0; i < patterns.size(); ++i) {
-      const std::string& pattern = patterns[i];
-      if (!pattern.empty() && pattern.back() == '*')
-        EXPECT_EQ(entries[i].rfind(pattern.substr(0, pattern.size() - 1), 0), 0u) << entries[i];
-      else
-        EXPECT_EQ(entries[i], pattern);
-    }
-  }
-};
-
-// Sets or removes an environment variable for the process (both the runtime's copy and the
-// system's, which ExpandEnvironmentStrings and GetEnvironmentVariable read on Windows).
-inline void SetEnv(const char* name, const char* value) {
-#ifdef _WIN32
-  _putenv_s(name, value);
-#else
-  setenv(name, value, 1);
-#endif
-}
-inline void UnsetEnv(const char* name) {
-#ifdef _WIN32
-  _putenv_s(name, "");
-#else
-  unsetenv(name);
-#endif
+// A file of the source tree, e.g. SourceFile("mutil/src/testdata/x.ini").
+inline std::string SourceFile(const std::string& relative) {
+  return std::string(CU_SOURCE_DIR) + "/" + relative;
 }
 
 // Makes `folder` the current directory for the object's lifetime.
@@ -119,5 +127,42 @@ inline std::string WithSeparator(std::string path, char separator) {
       c = separator;
   return path;
 }
+
+// A line reader whose refills fail from the given one on (`good_fills` succeed first), to reach
+// the read-error paths of the readers built on it.
+class FailingReader : public MFastFileReader {
+ public:
+  explicit FailingReader(int good_fills) : good_fills_(good_fills) {}
+  bool fill_buffer() override { return good_fills_-- > 0 && MFastFileReader::fill_buffer(); }
+
+ private:
+  int good_fills_;
+};
+
+// Opens an error context for the test's lifetime; the entries never reach the error log.
+class ErrorContext {
+ public:
+  ErrorContext() { MErrTrace_BeginContext(); }
+  ~ErrorContext() {
+    MErrTrace_ClearContext();
+    MErrTrace_EndContext();
+  }
+  std::vector<std::string> Entries() const { return diag::CurrentContextEntries(); }
+  void Clear() { MErrTrace_ClearContext(); }
+  // Checks the entries against `patterns`, one each, then clears them. A pattern ending in '*'
+  // is a prefix (for entries that end in an OS error number or text); others must match whole.
+  void ExpectAndClear(const std::vector<std::string>& patterns) {
+    const std::vector<std::string> entries = Entries();
+    Clear();
+    ASSERT_EQ(entries.size(), patterns.size()) << (entries.empty() ? "" : entries.back());
+    for (size_t i = 0; i < patterns.size(); ++i) {
+      const std::string& pattern = patterns[i];
+      if (!pattern.empty() && pattern.back() == '*')
+        EXPECT_EQ(entries[i].rfind(pattern.substr(0, pattern.size() - 1), 0), 0u) << entries[i];
+      else
+        EXPECT_EQ(entries[i], pattern);
+    }
+  }
+};
 
 }  // namespace fileio_testing
