@@ -6,7 +6,10 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <sstream>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "MIniData_template_core.h"
@@ -37,8 +40,8 @@ Lines Texts(const std::vector<MIniDataLine*>& lines) {
   return texts;
 }
 
-Lines SectionLines(const MIniData& doc, const char* section) {
-  const MIniDataSection* found = doc.GetSection(section);
+Lines SectionLines(const MIniData& doc, const std::string& section) {
+  const MIniDataSection* found = doc.GetSection(section.c_str());
   return found ? Texts(found->lines()) : Lines{"<missing>"};
 }
 
@@ -60,7 +63,6 @@ TEST(IniParse, LinesLandInPrologueOrSectionsAndHeadersNameTheBracketedText) {
             SectionLines(doc, "s"));
   EXPECT_EQ(doc.GetSection("s"), doc.GetSection("s")->lines()[0]);  // the header is the section
   EXPECT_EQ(" value ; c", Raw(doc, "s", "key"));  // the raw value keeps blanks and comment
-  EXPECT_TRUE(doc.HasEntry("s", "key"));
   EXPECT_FALSE(doc.HasEntry("s", "key "));
   EXPECT_EQ((Lines{"[x] trailing ] text"}), SectionLines(doc, "x"));
   Lines names{"stale"};
@@ -73,74 +75,59 @@ TEST(IniParse, LinesLandInPrologueOrSectionsAndHeadersNameTheBracketedText) {
 }
 
 TEST(IniParse, FailuresGiveTheirTextAndTraceEntry) {
-  const std::string z80(80, 'z');
-  const struct {
-    Lines lines;
-    std::string error;
-  } cases[] = {
+  const std::string z80(80, 'z'), p2000(2000, 'p');
+  const std::pair<Lines, std::string> cases[] = {
       {{"["}, "no matching ']' found in \"[\""},
       {{"[" + z80}, "no matching ']' found in \"[" + z80.substr(0, 49) + "\""},
       {{"[s]", "[s]"}, "Section [s] seen twice"},
-      {{"k=v"}, "Possible entry \"k=v\" found before first section"},
       {{"  [h]"}, "Possible entry \"  [h]\" found before first section"},
       {{"[s] x", "  [h]"}, "No '=' found in \"  [h]\" in section [s] x"},
       {{"[s]", z80}, "No '=' found in \"" + z80.substr(0, 50) + "\" in section [s]"},
       {{"[s]", "  = 5"}, "No entry name found before '=' in \"  = 5\" in section [s]"},
       {{"[s]", "a=1", "a = 2"}, "Entry \"a\" seen twice in section [s]"},
-      // The last error holds at most 1023 characters.
-      {{std::string(2000, 'p')}, ("Possible entry \"" + std::string(2000, 'p')).substr(0, 1023)},
-  };
-  for (const auto& c : cases) {
+      {{p2000}, ("Possible entry \"" + p2000).substr(0, 1023)}};  // at most 1023 characters
+  for (const auto& [lines, error] : cases) {
     ErrorContext context;
     MIniData doc;
-    EXPECT_EQ(static_cast<int>(c.lines.size()) - 1, ParseLines(&doc, c.lines)) << c.error;
-    EXPECT_EQ(c.error, doc.GetLastError());
-    EXPECT_EQ((Lines{"MIniData::parse_line(): " + c.error.substr(0, 70)}), context.Entries());
+    EXPECT_EQ(static_cast<int>(lines.size()) - 1, ParseLines(&doc, lines)) << error;
+    EXPECT_EQ(error, doc.GetLastError());
+    EXPECT_EQ((Lines{"MIniData::parse_line(): " + error.substr(0, 70)}), context.Entries());
   }
 }
 
 TEST(IniParse, OptionsAcceptLenientLinesAndReplaceRepeats) {
+  const uint32_t lenient = kMIniLenientEntries, sections = kMIniReplaceSections,
+                 entries = kMIniReplaceEntries;
   const struct {
     uint32_t options;
     Lines lines;
     int failing;
     Lines section_s;
   } cases[] = {
-      // Lenient: a line without '=' is an entry whose value is the whole line.
-      {kMIniLenientEntries, {"[s]", "just words  ", "=5"}, -1, {"[s]", "just words  ", "=5"}},
-      {kMIniLenientEntries, {"[s]", "[s]"}, 1, {"[s]"}},  // 0x01 alone does not replace
-      {kMIniLenientEntries | kMIniReplaceSections | kMIniReplaceEntries, {"k=v"}, 0, {"<missing>"}},
-      {kMIniReplaceSections,
-       {"[s]", "a=1", "; old", "[s] new", "words", "b=2"},
-       -1,
-       {"[s] new", "words", "b=2"}},
-      {kMIniReplaceSections, {"[s]", "b=1", "b=2"}, 2, {"[s]", "b=1"}},  // entries still unique
-      {kMIniReplaceEntries,
-       {"[s]", "a=1", "; c", "b=2", "a =3"},
-       -1,
-       {"[s]", "; c", "b=2", "a =3"}},
+      {lenient, {"[s]", "just words  ", "=5"}, -1, {"[s]", "just words  ", "=5"}},
+      {lenient, {"[s]", "[s]"}, 1, {"[s]"}},  // 0x01 alone does not replace
+      {lenient | sections | entries, {"k=v"}, 0, {"<missing>"}},
+      {sections, {"[s]", "a=1", "[s] new", "words"}, -1, {"[s] new", "words"}},
+      {sections, {"[s]", "b=1", "b=2"}, 2, {"[s]", "b=1"}},  // entries stay unique
+      {entries, {"[s]", "a=1", "; c", "a =3"}, -1, {"[s]", "; c", "a =3"}},
       // Names are compared with all their bytes: a NUL inside one never makes it match another.
-      {kMIniReplaceSections | kMIniReplaceEntries,
-       {"[s]", "k=1", "[s\0]"s, "x=1", "[s\0]"s, "k\0=2"s, "k=3", "k\0=4"s},
+      {sections | entries,
+       {"[s]", "k=1", "[s\0]"s, "k\0=2"s, "k=3", "[s\0]"s},
        -1,
-       {"[s]", "k=1"}},
-  };
+       {"[s]", "k=1"}}};
   for (const auto& c : cases) {
     MIniData doc;
     doc.SetOptions(c.options);
     EXPECT_EQ(c.failing, ParseLines(&doc, c.lines)) << c.lines.back();
     EXPECT_EQ(c.section_s, SectionLines(doc, "s")) << c.lines.back();
+    if (c.options == lenient && c.failing < 0) {  // value offset 0: the whole line
+      EXPECT_EQ("just words  |5", Raw(doc, "s", "just words") + "|" + Raw(doc, "s", ""));
+    }
   }
-  MIniData lenient;
-  lenient.SetOptions(kMIniLenientEntries);
-  ASSERT_EQ(-1, ParseLines(&lenient, {"[s]", "just words  ", "=5"}));
-  EXPECT_EQ("just words  ", Raw(lenient, "s", "just words"));
-  EXPECT_EQ("5", Raw(lenient, "s", ""));
-
   // Replacing scans the lines for the name; a lenient line without '=' stops that scan.
   ErrorContext context;
   MIniData blocked;
-  blocked.SetOptions(kMIniLenientEntries | kMIniReplaceEntries);
+  blocked.SetOptions(lenient | entries);
   EXPECT_EQ(3, ParseLines(&blocked, {"[s]", "bare", "a=1", "a=2"}));
   EXPECT_EQ("Entry \"a\" deleting previous version failed", blocked.GetLastError());
   EXPECT_EQ((Lines{"MIniDataSectionT::DeleteEntry(): no '=' found in \"bare\"",
@@ -153,47 +140,42 @@ TEST(IniRead, TypedReadsSliceAndConvertTheRawValue) {
   ASSERT_EQ(-1, ParseLines(&doc, {"[c]", "host = 10.0.0.1 ; lab", "n=4711abc", "empty=", "neg= -3",
                                   "big=99999999999", "small=-99999999999", "d= 1.5e2", "Port=1",
                                   "port=2"}));
-  const struct {
-    const char *section, *entry, *raw;
-    bool long_ok;
-    long long_value;
-    bool double_ok;
-    double double_value;
-  } cases[] = {
-      {"c", "host", " 10.0.0.1 ; lab", true, 10, true, 10.0},
-      {"c", "n", "4711abc", true, 4711, true, 4711},
-      {"c", "n \t", "4711abc", true, 4711, true, 4711},  // the name loses trailing blanks
-      {"c", "empty", "", false, 0, false, 0},            // nothing converted: 0
-      {"c", "neg", " -3", true, -3, true, -3},
-      {"c", "big", "99999999999", true, 2147483647L, true, 99999999999.0},
-      {"c", "small", "-99999999999", true, -2147483647L - 1, true, -99999999999.0},
-      {"c", "d", " 1.5e2", true, 1, true, 150},
-      {"c", "Port", "1", true, 1, true, 1},
-      {"c", "port", "2", true, 2, true, 2},
-      {"c", "absent", "<missing>", false, 99, false, 99},  // missing: untouched
-      {"C", "host", "<missing>", false, 99, false, 99},
-  };
-  for (const auto& c : cases) {
+  // "raw|long read|double read", a failed read as "-" with the value it left (99 untouched).
+  auto reads = [&doc](const char* section, const char* entry) {
     long n = 99;
     double d = 99;
-    EXPECT_EQ(c.raw, Raw(doc, c.section, c.entry)) << c.entry;
-    EXPECT_EQ(c.long_ok, doc.GetLongEntry(c.section, c.entry, &n)) << c.entry;
-    EXPECT_EQ(c.long_value, n) << c.entry;
-    EXPECT_EQ(c.double_ok, doc.GetDoubleEntry(c.section, c.entry, &d)) << c.entry;
-    EXPECT_EQ(c.double_value, d) << c.entry;
-  }
-  EXPECT_FALSE(doc.HasEntry("c", "n \t"));
+    const bool long_ok = doc.GetLongEntry(section, entry, &n);
+    const bool double_ok = doc.GetDoubleEntry(section, entry, &d);
+    std::ostringstream shown;
+    shown << Raw(doc, section, entry) << "|" << (long_ok ? "" : "-") << n << "|"
+          << (double_ok ? "" : "-") << d;
+    return shown.str();
+  };
+  const std::pair<const char*, const char*> cases[] = {{"host", " 10.0.0.1 ; lab|10|10"},
+                                                       {"n", "4711abc|4711|4711"},
+                                                       {"n \t", "4711abc|4711|4711"},
+                                                       {"empty", "|-0|-0"},  // nothing converted: 0
+                                                       {"neg", " -3|-3|-3"},
+                                                       {"big", "99999999999|2147483647|1e+11"},
+                                                       {"small", "-99999999999|-2147483648|-1e+11"},
+                                                       {"d", " 1.5e2|1|150"},
+                                                       {"Port", "1|1|1"},
+                                                       {"port", "2|2|2"},
+                                                       {"absent", "<missing>|-99|-99"}};
+  for (const auto& [entry, shown] : cases)
+    EXPECT_EQ(shown, reads("c", entry)) << entry;
+  EXPECT_EQ("<missing>|-99|-99", reads("C", "host"));
+  EXPECT_TRUE(doc.HasEntry("c", "n"));
+  EXPECT_FALSE(doc.HasEntry("c", "n \t"));  // no trimming here
 }
 
 TEST(IniRead, LongLinesAndLargeSectionsInAnyOrderStayWholeSortedAndFindable) {
   MIniData doc;
-  const std::string huge(300000, 'v');
-  ASSERT_EQ(-1, ParseLines(&doc, {"[s]", "a=1", "big=" + huge, "b=2", "; " + huge, "c=3"}));
-  EXPECT_EQ(huge, Raw(doc, "s", "big"));
-  EXPECT_EQ((Lines{"[s]", "a=1", "big=" + huge, "b=2", "; " + huge, "c=3"}),
-            SectionLines(doc, "s"));
-
-  ASSERT_TRUE(doc.parse_line("[big]"));
+  const Lines lines{
+      "[s]", "a=1",  "big=" + std::string(300000, 'v'), "b=2", "; " + std::string(300000, 'c'),
+      "c=3", "[big]"};
+  ASSERT_EQ(-1, ParseLines(&doc, lines));
+  EXPECT_EQ(Lines(lines.begin(), lines.end() - 1), SectionLines(doc, "s"));
   Lines expected;
   for (int i = 1000; i > 0; --i) {  // descending: every insert lands in front
     expected.push_back("k" + std::to_string(i * 7919 % 10007));
@@ -213,49 +195,34 @@ TEST(IniRead, LongLinesAndLargeSectionsInAnyOrderStayWholeSortedAndFindable) {
 TEST(IniEdit, SetReplacesOnlyTheValueOrAppendsAndRefusesCommentNames) {
   MIniData doc;
   ASSERT_EQ(-1, ParseLines(&doc, {"[net]", "port = 5 ; test", "; closing comment"}));
-  const bool wide = sizeof(long) > 4;
-  const long beyond = wide ? static_cast<long>(1LL << 40) : 7L;
-  const struct {
-    const char *section, *entry;
-    bool is_long;
-    double value;
-    bool ok;
-    const char* error;
-  } cases[] = {
-      {"net", "port", true, 7, true, ""},
-      {"net", "retries  ", true, -12, true, ""},
-      {"net", "ratio", false, 0.1, true, ""},
-      {"n", "min", true, -2147483648.0, true, ""},
-      {"n", "hi", true, static_cast<double>(beyond), true, ""},
-      {"n", "lo", true, static_cast<double>(-beyond), true, ""},
-      {"n", "a;b", true, 1, true, ""},  // only the first non-blank counts
-      {"s", " ;x", true, 5, false, "cannot add comment as an entry: \" ;x=5\""},
-      {"s", "#d", false, 2.5, false, "cannot add comment as an entry: \"#d=2.5\""},
-      {"s", "\t*a", true, 1, false, "cannot add comment as an entry: \"\t*a=1\""},
-  };
   ErrorContext context;
-  for (const auto& c : cases) {
-    const bool ok = c.is_long ? doc.SetLongEntry(c.section, c.entry, static_cast<long>(c.value))
-                              : doc.SetDoubleEntry(c.section, c.entry, c.value);
-    EXPECT_EQ(c.ok, ok) << c.entry;
-    if (!c.ok) {
-      EXPECT_EQ(c.error, doc.GetLastError());
-    }
-  }
-  // "%ld" writes 32-bit numbers on every platform, clamping a wider long as reads clamp it;
-  // "%.17g" reads back exactly.
+  const long wide = sizeof(long) > 4 ? static_cast<long>(1LL << 40) : 7L;
+  EXPECT_TRUE(doc.SetLongEntry("net", "port", 7));
+  EXPECT_TRUE(doc.SetLongEntry("net", "retries  ", -12));
+  EXPECT_TRUE(doc.SetDoubleEntry("net", "ratio", 0.1));  // "%.17g" reads back exactly
+  EXPECT_TRUE(doc.SetLongEntry("n", "min", -2147483647L - 1));
+  EXPECT_TRUE(doc.SetLongEntry("n", "hi", wide));  // "%ld" of 32 bits, clamped as reads clamp
+  EXPECT_TRUE(doc.SetLongEntry("n", "lo", -wide));
+  EXPECT_TRUE(doc.SetLongEntry("n", "a;b", 1));  // only the first non-blank counts
   EXPECT_EQ(
       (Lines{"[net]", "port =7", "; closing comment", "retries=-12", "ratio=0.10000000000000001"}),
       SectionLines(doc, "net"));
-  EXPECT_EQ((Lines{"[n]", "min=-2147483648", wide ? "hi=2147483647" : "hi=7",
-                   wide ? "lo=-2147483648" : "lo=-7", "a;b=1"}),
+  EXPECT_EQ((Lines{"[n]", "min=-2147483648", wide == 7 ? "hi=7" : "hi=2147483647",
+                   wide == 7 ? "lo=-7" : "lo=-2147483648", "a;b=1"}),
             SectionLines(doc, "n"));
-  EXPECT_EQ(nullptr, doc.GetSection("s"));
+  EXPECT_TRUE(context.Entries().empty());
+
   const std::string prefix = "MIniDataT<struct MIniDataCaseSensitiveCompare>::";
-  EXPECT_EQ((Lines{prefix + "SetLongEntry(): cannot add comment as an entry: \" ;x=5\"",
-                   prefix + "SetDoubleEntry(): cannot add comment as an entry: \"#d=2.5\"",
-                   prefix + "SetLongEntry(): cannot add comment as an entry: \"\t*a=1\""}),
-            context.Entries());
+  const std::pair<bool, const char*> refused[] = {{true, " ;x"}, {false, "#d"}, {true, "\t*a"}};
+  for (const auto& [is_long, name] : refused) {
+    EXPECT_FALSE(is_long ? doc.SetLongEntry("s", name, 5) : doc.SetDoubleEntry("s", name, 2.5));
+    const std::string text =
+        "cannot add comment as an entry: \""s + name + (is_long ? "=5\"" : "=2.5\"");
+    EXPECT_EQ(text, doc.GetLastError());
+    EXPECT_EQ(prefix + (is_long ? "SetLongEntry(): " : "SetDoubleEntry(): ") + text,
+              context.Entries().back());
+  }
+  EXPECT_EQ(nullptr, doc.GetSection("s"));
 }
 
 TEST(IniEdit, DeletionsRemoveLinesOrExplainWhyNot) {
@@ -294,36 +261,27 @@ TEST(IniFile, OpenCloseAndEditsSetTheStateFlags) {
   WriteBytes(empty, "");
   WriteBytes(good, "; p\r\n\r\n[b]\nx=1\r[a]\r\n\0ignored\r\ny=2"s);
   MIniData doc;
-  // open, new file, clean after each step; deletions through a section change the document
-  // too, failed ones do not.
-  const struct {
-    const char* step;
-    std::function<bool()> act;
-    bool open, new_file, clean;
-  } steps[] = {
-      {"new", [] { return true; }, false, true, false},
-      {"missing", [&] { return doc.Open(missing.c_str()); }, true, true, false},
-      {"empty", [&] { return doc.Open(empty.c_str()); }, true, false, true},
-      {"good", [&] { return doc.Open(good.c_str()); }, true, false, true},
-      {"failed delete", [&] { return !doc.GetSection("b")->DeleteEntry("y"); }, true, false, true},
-      {"delete", [&] { return doc.GetSection("b")->DeleteEntry("x"); }, true, false, false},
-      {"reopen", [&] { return doc.Open(good.c_str()); }, true, false, true},
-      {"set", [&] { return doc.SetLongEntry("a", "y", 3); }, true, false, false},
-      {"close", [&] { return doc.Close(); }, false, true, false},
-  };
-  for (const auto& s : steps) {
-    EXPECT_TRUE(s.act()) << s.step;
-    EXPECT_EQ(s.open, doc.IsOpen()) << s.step;
-    EXPECT_EQ(s.new_file, doc.IsNewFile()) << s.step;
-    EXPECT_EQ(s.clean, doc.IsClean()) << s.step;
-    if (std::string(s.step) == "good") {
-      EXPECT_EQ((Lines{"; p"}), Texts(doc.prologue()));
-      EXPECT_EQ("2", Raw(doc, "a", "y"));  // empty lines and NUL-led lines are dropped
-    }
+  // "open new clean" after each step; a deletion through a section changes the document too.
+  const std::pair<std::function<bool()>, const char*> steps[] = {
+      {[] { return true; }, "-+-"},
+      {[&] { return doc.Open(missing.c_str()); }, "++-"},
+      {[&] { return doc.Open(empty.c_str()); }, "+-+"},
+      {[&] { return doc.Open(good.c_str()); }, "+-+"},
+      {[&] { return !doc.GetSection("b")->DeleteEntry("y"); }, "+-+"},
+      {[&] { return doc.GetSection("b")->DeleteEntry("x"); }, "+--"},
+      {[&] { return doc.Open(good.c_str()); }, "+-+"},
+      {[&] { return doc.SetLongEntry("a", "y", 3); }, "+--"},
+      {[&] { return doc.Close(); }, "-+-"}};
+  for (const auto& [act, flags] : steps) {
+    EXPECT_TRUE(act()) << flags;
+    EXPECT_EQ(flags,
+              std::string() + "-+"[doc.IsOpen()] + "-+"[doc.IsNewFile()] + "-+"[doc.IsClean()]);
   }
   EXPECT_EQ("", doc.GetFileName());
-  EXPECT_EQ(nullptr, doc.GetSection("a"));
   EXPECT_EQ(0u, doc.GetOptions());
+  ASSERT_TRUE(doc.Open(good.c_str()));
+  EXPECT_EQ((Lines{"; p"}), Texts(doc.prologue()));
+  EXPECT_EQ("2", Raw(doc, "a", "y"));  // empty lines and NUL-led lines are dropped
 }
 
 TEST(IniFile, AFailedOpenKeepsTheLinesBeforeStaysClosedAndSaysWhy) {
@@ -333,16 +291,12 @@ TEST(IniFile, AFailedOpenKeepsTheLinesBeforeStaysClosedAndSaysWhy) {
   ErrorContext context;
   MIniData doc;
   EXPECT_FALSE(doc.Open(bad.c_str()));
-  EXPECT_FALSE(doc.IsOpen());
-  EXPECT_FALSE(doc.IsNewFile());
-  EXPECT_FALSE(doc.IsClean());
+  EXPECT_FALSE(doc.IsOpen() || doc.IsNewFile() || doc.IsClean());
   EXPECT_EQ("No '=' found in \"not an entry\" in section [s]", doc.GetLastError());
   EXPECT_EQ("MIniData::Open(): parse_line(not an entry) failed", context.Entries().back());
   EXPECT_TRUE(doc.HasEntry("s", "a"));
   EXPECT_FALSE(doc.HasEntry("s", "b"));
-
   // A folder is no document, whether the system refuses to open it or to read it.
-  context.Clear();
   EXPECT_FALSE(doc.Open(folder.path().c_str()));
   EXPECT_FALSE(doc.IsOpen());
   EXPECT_EQ(nullptr, doc.GetSection("s"));
@@ -351,33 +305,28 @@ TEST(IniFile, AFailedOpenKeepsTheLinesBeforeStaysClosedAndSaysWhy) {
 }
 
 // A read error is never taken for the end of the file, also when it comes right at a line end
-// (there the reader's IsEOF alone would count it as the end). Each line is 256 bytes, so the
-// first 8192-byte block ends at a line end.
+// (there the reader's IsEOF alone counts it as the end). Lines of 256 bytes make the first
+// 8192-byte block end at a line end; one more header blank moves that end into the next block.
 TEST(IniFile, ReadErrorsFailTheOpenWhereverTheyHappen) {
   TempFolder folder;
   const std::string path = folder.File("long.ini");
-  const struct {
-    size_t header_blanks;
-    int good_fills;
-    const char* entry;
-  } cases[] = {
+  const std::tuple<size_t, int, const char*> cases[] = {
       {251, 0, "MIniData::Open(): MFastFileReader::fill_buffer() failed"},
       {251, 1, "MIniData::Open(): MFastFileReader::fill_buffer() failed"},
-      {252, 1, "MIniData::Open(): MFastFileReader::ReadLine() failed"},  // mid-line
-  };
-  for (const auto& c : cases) {
-    std::string text = "[t]" + std::string(c.header_blanks, ' ') + "\r\n";
+      {252, 1, "MIniData::Open(): MFastFileReader::ReadLine() failed"}};
+  for (const auto& [header_blanks, good_fills, entry] : cases) {
+    std::string text = "[t]" + std::string(header_blanks, ' ') + "\r\n";
     for (int i = 10; i < 50; ++i)
       text += "k" + std::to_string(i) + "=" + std::string(250, 'v') + "\r\n";
     WriteBytes(path, text);
     ErrorContext context;
     diag::CapturingSink quiet;  // IsEOF's own error-log entry
     MIniData doc;
-    fileio_testing::FailingReader reader(c.good_fills);
-    EXPECT_FALSE(doc.Open(path.c_str(), &reader)) << c.good_fills;
+    fileio_testing::FailingReader reader(good_fills);
+    EXPECT_FALSE(doc.Open(path.c_str(), &reader)) << good_fills;
     EXPECT_FALSE(doc.IsOpen());
     EXPECT_EQ("read error in \"" + path + "\"", doc.GetLastError());
-    EXPECT_EQ(c.entry, context.Entries().back());
+    EXPECT_EQ(entry, context.Entries().back());
     ASSERT_TRUE(doc.Open(path.c_str()));
     EXPECT_TRUE(doc.HasEntry("t", "k49"));
   }
@@ -385,35 +334,26 @@ TEST(IniFile, ReadErrorsFailTheOpenWhereverTheyHappen) {
 
 TEST(IniFile, ByteOrderMarks) {
   TempFolder folder;
-  const std::string path = folder.File("bom.ini");
-  const struct {
-    std::string bytes;
-    bool opens;
-    std::string error;
-  } cases[] = {
-      {"\xEF\xBB\xBF[s]\r\nk=v\r\n", true, ""},
-      // Only the first line's mark goes.
-      {"\xEF\xBB\xBF\r\n\xEF\xBB\xBF[s]\r\n", false,
+  const std::string path = folder.File("bom.ini"), utf = "UTF16/32 Unicode format not supported";
+  const std::pair<std::string, std::string> cases[] = {
+      {"\xEF\xBB\xBF[s]\r\nk=v\r\n", ""},
+      {"\xEF\xBB\xBF\r\n\xEF\xBB\xBF[s]\r\n",  // only the first line's mark goes
        "Possible entry \"\xEF\xBB\xBF[s]\" found before first section"},
-      {std::string("\xFF\xFE[\0s\0]\0\r\n", 10), false, "UTF16/32 Unicode format not supported."},
-      {std::string("\xFE\xFF\0[\0s\0]\r\n", 10), false, "UTF16/32 Unicode format not supported."},
-      {std::string("\xFF\xFE\0\0[\0\0\0\r\n", 10), false, "UTF16/32 Unicode format not supported."},
-      {std::string("\0\0\xFE\xFF\0\0\0[\r\n", 10), false, "UTF16/32 Unicode format not supported."},
+      {std::string("\xFF\xFE[\0s\0]\0\r\n", 10), utf + "."},
+      {std::string("\xFE\xFF\0[\0s\0]\r\n", 10), utf + "."},
+      {std::string("\xFF\xFE\0\0[\0\0\0\r\n", 10), utf + "."},
+      {std::string("\0\0\xFE\xFF\0\0\0[\r\n", 10), utf + "."},
       // A one-byte first line has no mark: it is an entry.
-      {"\xFF\r\n[s]\r\n", false, "Possible entry \"\xFF\" found before first section"},
-  };
-  for (const auto& c : cases) {
-    WriteBytes(path, c.bytes);
+      {"\xFF\r\n[s]\r\n", "Possible entry \"\xFF\" found before first section"}};
+  for (const auto& [bytes, error] : cases) {
+    WriteBytes(path, bytes);
     ErrorContext context;
     MIniData doc;
-    EXPECT_EQ(c.opens, doc.Open(path.c_str())) << c.error;
-    EXPECT_EQ(c.opens ? "v" : "<missing>", Raw(doc, "s", "k"));
-    if (c.opens)
-      continue;
-    EXPECT_EQ(c.error, doc.GetLastError());
-    if (c.error[0] == 'U') {
-      EXPECT_EQ((Lines{"MIniData::Open(\"" + path + "\"): UTF16/32 Unicode format not supported"}),
-                context.Entries());
+    EXPECT_EQ(error.empty(), doc.Open(path.c_str())) << error;
+    EXPECT_EQ(error.empty() ? "v" : "<missing>", Raw(doc, "s", "k"));
+    EXPECT_EQ(error, doc.GetLastError());
+    if (error == utf + ".") {
+      EXPECT_EQ((Lines{"MIniData::Open(\"" + path + "\"): " + utf}), context.Entries());
     }
   }
 }
@@ -428,32 +368,26 @@ TEST(IniFile, SaveWritesInTheModeTheOptionsChooseAndSetsTheFlags) {
     std::filesystem::create_hard_link(path, folder.File("link.ini"));
     MIniData doc;
     doc.SetOptions(options);
-    ASSERT_TRUE(doc.Open(path.c_str()));
-    ASSERT_TRUE(doc.SetLongEntry("a", "n", 2));
+    ASSERT_TRUE(doc.Open(path.c_str()) && doc.SetLongEntry("a", "n", 2));
     ASSERT_TRUE(doc.Save()) << options;
     EXPECT_TRUE(doc.IsClean());
     EXPECT_EQ("[a]\r\nn=2\r\n", ReadBytes(path));
     EXPECT_EQ(options & kMIniSaveViaTemp ? "[a]\r\nn=1\r\n" : "[a]\r\nn=2\r\n",
               ReadBytes(folder.File("link.ini")))
         << options;
-    Lines names = folder.Names();
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ((Lines{"link.ini", "settings.ini"}), names) << "no temporary file is left";
+    EXPECT_EQ(2u, folder.Names().size()) << "no temporary file is left";
   }
-
   TempFolder folder;
   const std::string path = folder.File("no_such_folder/x.ini");
   ErrorContext context;
   MIniData doc;
-  ASSERT_TRUE(doc.Open(path.c_str()));
-  ASSERT_TRUE(doc.SetLongEntry("s", "k", 1));
+  ASSERT_TRUE(doc.Open(path.c_str()) && doc.SetLongEntry("s", "k", 1));
   EXPECT_FALSE(doc.Save());
   EXPECT_TRUE(doc.IsNewFile());
   EXPECT_FALSE(doc.IsClean());
   EXPECT_EQ("MIniData::Save(): MFastFile_WriteLinesAtOnce(\"" + path.substr(0, 40) + "\") failed",
             context.Entries().back());
-  ASSERT_TRUE(doc.Open(folder.File("new.ini").c_str()));
-  ASSERT_TRUE(doc.SetLongEntry("s", "k", 1));
+  ASSERT_TRUE(doc.Open(folder.File("new.ini").c_str()) && doc.SetLongEntry("s", "k", 1));
   ASSERT_TRUE(doc.Save());
   EXPECT_FALSE(doc.IsNewFile());
   EXPECT_TRUE(doc.IsOpen());
