@@ -4,14 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "diag_testing.h"
 #include "fileio_testing.h"
-
-namespace {
 
 std::string DataPath(const char* name) {
   return fileio_testing::SourceFile(std::string("mfcutil/src/testdata/") + name);
@@ -30,22 +30,23 @@ TEST(CLocalize, LanguagesFallBacksCleaningAndLookupRules) {
     tables[language] =
         std::make_unique<CLocalize>(language, DataPath("languages.loc"), nullptr, "");
   EXPECT_EQ("", tables["de"]->error_text());
-  const struct {
-    const char *language, *key, *text;
-  } cases[] = {
+  // language, key, text. Languages match without regard to case, keys with it; a missing
+  // language or text falls back to English, then to the key.
+  const std::tuple<const char*, std::string, const char*> cases[] = {
       {"de", "Error.txt", "Fehler"},
-      {"DE", "Error.txt", "Fehler"},                 // languages match without regard to case
-      {"fr", "Error.txt", "Error"},                  // no such language: English
-      {"de", "Mixed case.txt", "gemischt"},          // entry written De
-      {"en", "Empty EN.txt", "lower english"},       // empty EN skipped, en taken
-      {"de", "Nothing.txt", "Nothing.txt"},          // no text at all: the key
-      {"de", "Untranslated.txt", "Error"},           // DE=~~Error: English
+      {"DE", "Error.txt", "Fehler"},
+      {"fr", "Error.txt", "Error"},
+      {"de", "error.txt", "error.txt"},
+      {"de", "Mixed case.txt", "gemischt"},     // entry De=
+      {"en", "Empty EN.txt", "lower english"},  // empty EN skipped, en taken
+      {"de", "Nothing.txt", "Nothing.txt"},
+      {"de", "Untranslated.txt", "Error"},           // DE=~~Error
       {"de", "Blank before marker.txt", "~~Error"},  // DE= ~~Error is a text
       {"de", "Only lower en.txt", "lower english"},  // no EN: en is the English text
       {"de", "Empty EN.txt", "~~Deutsch"},           // EN empty: en is not tried
-      {"de", "Star.txt", "Star.txt"},                // DE= ~~ : the key
-      {"en", "Star.txt", "Star.txt"},                // EN=*
-      {"en", "Indented.txt", "indented text"},       // "\t" made a tab, then trimmed
+      {"de", "Star.txt", "Star.txt"},
+      {"en", "Star.txt", "Star.txt"},           // DE= ~~ , EN=*
+      {"en", "Indented.txt", "indented text"},  // "\t" made a tab, then trimmed
       {"en", "Multi.txt", "\nfirst line\n"},
       {"de", "Multi.txt", "  erste\tZeile\n  zweite Zeile  "},
       {"en", "Braces.txt", " a "},
@@ -55,22 +56,18 @@ TEST(CLocalize, LanguagesFallBacksCleaningAndLookupRules) {
       {"de", " ", " "},
       {"de", "donottranslate.Abc", "Abc"},
       {"de", "donottranslate.", ""},
-      {"de", "Donottranslate.Abc", "Donottranslate.Abc"},  // exact case only
-      {"de", "error.txt", "error.txt"},                    // keys are case-sensitive
-      // A translation with fewer '%' than its key is never used.
+      {"de", "Donottranslate.Abc", "Donottranslate.Abc"},
       {"de", "Value %s.txt", "Wert %s"},
-      {"en", "Value %s.txt", "Value %s.txt"},
+      {"en", "Value %s.txt", "Value %s.txt"},  // '%' lost
       {"de", "Percent %d.txt", "%d Prozent"},
-      // Folding: the section [Große] answers Größe and Grose, not Grosse.
       {"en",
        "Gr\xF6\xDF"
        "e",
-       "folded"},
+       "folded"},  // [Große]
       {"en", "Grose", "folded"},
-      {"en", "Grosse", "not folded"},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(c.text, tables[c.language]->Translate(c.key)) << c.language << " " << c.key;
+      {"en", "Grosse", "not folded"}};
+  for (const auto& [language, key, text] : cases)
+    EXPECT_EQ(text, tables[language]->Translate(key)) << language << " " << key;
 }
 
 TEST(CLocalize, FilesThatCannotBeReadStrictlyOrAtAll) {
@@ -137,43 +134,40 @@ TEST(CLocalize, FileNamesAreLowerCasedGetTheExtensionAndBareOnesAreReadHere) {
 }
 
 // The shipped table: every key the program uses resolves in English and German and keeps the
-// placeholders its callers format in.
+// The shipped table: every key the program uses resolves in English and German and keeps the
+// "%s" placeholders its callers format in.
 TEST(ComponentUpdaterLoc, EveryKeyResolvesInEnglishAndGermanWithItsPlaceholders) {
   const std::string path =
       fileio_testing::SourceFile("component_updater/src/component_updater.loc");
-  const std::map<std::string, long> keys = {
-      {"Connection error.txt", 0},
-      {"No machine connection.txt", 0},
-      {"Updating.txt", 0},
-      {"Error.txt", 0},
-      {"32_64_bitproblem.txt", 3},
-      {"Versionsproblem.txt", 3},
-      {"VersionsproblemFirmware.txt", 1},
-      {"Attention.txt", 0},
-      {"Syntax Error.txt", 0},
-      {"No such option.txt", 0},
-      {"Too few option arguments.txt", 0},
-      {"Invalid option argument.txt", 0},
-      {"SwithOffOn.txt", 0},
-      {"Updating component failed.txt", 0},
-  };
+  const std::pair<const char*, size_t> keys[] = {{"Connection error.txt", 0},
+                                                 {"No machine connection.txt", 0},
+                                                 {"Updating.txt", 0},
+                                                 {"Error.txt", 0},
+                                                 {"32_64_bitproblem.txt", 3},
+                                                 {"Versionsproblem.txt", 3},
+                                                 {"VersionsproblemFirmware.txt", 1},
+                                                 {"Attention.txt", 0},
+                                                 {"Syntax Error.txt", 0},
+                                                 {"No such option.txt", 0},
+                                                 {"Too few option arguments.txt", 0},
+                                                 {"Invalid option argument.txt", 0},
+                                                 {"SwithOffOn.txt", 0},
+                                                 {"Updating component failed.txt", 0}};
   diag::CapturingSink sink;
   CLocalize en("EN", path, nullptr, ""), de("DE", path, nullptr, "");
   EXPECT_EQ("", en.error_text());
-  EXPECT_EQ(keys.size(), en.size());
-  for (const auto& [key, percents] : keys) {
-    for (const CLocalize* table : {&en, &de}) {
-      const std::string text = table->Translate(key);
-      EXPECT_NE(key, text) << table->language();
+  EXPECT_EQ(std::size(keys), en.size());
+  for (const auto& [key, placeholders] : keys) {
+    for (const std::string& text : {en.Translate(key), de.Translate(key)}) {
+      EXPECT_NE(key, text);
       EXPECT_EQ(std::string::npos, text.find_first_of("{}\r~")) << key;
-      long found = 0;
-      for (size_t p = text.find('%'); p != std::string::npos; p = text.find('%', p + 1), ++found)
-        EXPECT_EQ('s', text[p + 1]) << key;
-      EXPECT_EQ(percents, found) << key << ": " << text;
+      size_t found = 0, percents = 0;
+      while ((found = text.find("%s", found)) != std::string::npos)
+        ++percents, found += 2;
+      EXPECT_EQ(placeholders, percents) << key << ": " << text;
+      EXPECT_EQ(percents, static_cast<size_t>(std::count(text.begin(), text.end(), '%'))) << text;
     }
     EXPECT_NE(en.Translate(key), de.Translate(key)) << key;
   }
   EXPECT_TRUE(sink.ErrorLog().empty());
 }
-
-}  // namespace

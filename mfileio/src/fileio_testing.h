@@ -28,23 +28,20 @@ namespace fileio_testing {
 // A new empty folder under the system's temporary folder, removed with all its contents.
 class TempFolder {
  public:
-  TempFolder() {
-    std::random_device random;
-    path_ = std::filesystem::temp_directory_path() /
-            ("cu_test_" + std::to_string(random()) + std::to_string(random()));
+  TempFolder()
+      : path_(std::filesystem::temp_directory_path() /
+              ("cu_test_" + std::to_string(std::random_device()()) +
+               std::to_string(std::random_device()()))) {
     std::filesystem::create_directories(path_);
   }
   ~TempFolder() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
   }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
   // The folder as the OS spells it (backslashes on Windows).
   std::string path() const { return path_.string(); }
   // A name inside the folder, joined with '/' (which both platforms accept).
   std::string File(const std::string& name) const { return path() + "/" + name; }
-  // The names of the entries in the folder.
   std::vector<std::string> Names() const {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(path_))
@@ -56,11 +53,10 @@ class TempFolder {
   std::filesystem::path path_;
 };
 
-// Sets (or with a null value removes) an environment variable for the object's lifetime and
-// then restores what was there. Both the runtime's copy and, on Windows, the system's copy
-// (which GetEnvironmentVariable and ExpandEnvironmentStrings read) change. Windows' _putenv_s
-// removes a variable given an empty value, so an empty value is set in the system's copy alone
-// there.
+// Sets (or with a null value removes) an environment variable for the object's lifetime, then
+// restores it: the runtime's copy and, on Windows, the system's (GetEnvironmentVariable,
+// ExpandEnvironmentStrings). _putenv_s removes a variable given "", so on Windows an empty
+// value goes to the system's copy alone.
 class ScopedEnv {
  public:
   ScopedEnv(const char* name, const char* value) : name_(name) {
@@ -69,17 +65,12 @@ class ScopedEnv {
     Set(value);
   }
   ~ScopedEnv() { Set(saved_ ? saved_->c_str() : nullptr); }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
 
   void Set(const char* value) {
 #ifdef _WIN32
-    if (value != nullptr && *value == '\0') {
-      _putenv_s(name_.c_str(), "");
+    _putenv_s(name_.c_str(), value != nullptr ? value : "");
+    if (value != nullptr && *value == '\0')
       SetEnvironmentVariableA(name_.c_str(), "");
-    } else {
-      _putenv_s(name_.c_str(), value != nullptr ? value : "");
-    }
 #else
     if (value != nullptr)
       setenv(name_.c_str(), value, 1);
@@ -94,8 +85,7 @@ class ScopedEnv {
 };
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 inline std::string ReadBytes(const std::string& path) {
@@ -120,16 +110,8 @@ class CurrentDirectory {
   std::filesystem::path saved_;
 };
 
-// `path` with every '/' and '\\' written as `separator`.
-inline std::string WithSeparator(std::string path, char separator) {
-  for (char& c : path)
-    if (c == '/' || c == '\\')
-      c = separator;
-  return path;
-}
-
-// A line reader whose refills fail from the given one on (`good_fills` succeed first), to reach
-// the read-error paths of the readers built on it.
+// A line reader whose refills fail once `good_fills` have succeeded, to reach the read-error
+// paths of the readers built on it.
 class FailingReader : public MFastFileReader {
  public:
   explicit FailingReader(int good_fills) : good_fills_(good_fills) {}
@@ -152,15 +134,16 @@ class ErrorContext {
   // Checks the entries against `patterns`, one each, then clears them. A pattern ending in '*'
   // is a prefix (for entries that end in an OS error number or text); others must match whole.
   void ExpectAndClear(const std::vector<std::string>& patterns) {
-    const std::vector<std::string> entries = Entries();
+    std::vector<std::string> entries = Entries();
     Clear();
-    ASSERT_EQ(entries.size(), patterns.size()) << (entries.empty() ? "" : entries.back());
+    ASSERT_EQ(patterns.size(), entries.size()) << (entries.empty() ? "" : entries.back());
     for (size_t i = 0; i < patterns.size(); ++i) {
-      const std::string& pattern = patterns[i];
-      if (!pattern.empty() && pattern.back() == '*')
-        EXPECT_EQ(entries[i].rfind(pattern.substr(0, pattern.size() - 1), 0), 0u) << entries[i];
-      else
-        EXPECT_EQ(entries[i], pattern);
+      std::string expected = patterns[i];
+      if (!expected.empty() && expected.back() == '*') {
+        expected.pop_back();
+        entries[i] = entries[i].substr(0, expected.size());
+      }
+      EXPECT_EQ(expected, entries[i]);
     }
   }
 };

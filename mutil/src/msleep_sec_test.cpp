@@ -9,17 +9,12 @@
 #include "diag_testing.h"
 #include "errtrace.h"
 
-namespace {
-
 TEST(MsleepSec, CutsTheFractionOfAMillisecondAndRefusesValuesOutsideTheRange) {
-  const struct {
-    double seconds;
-    long long milliseconds;
-  } cases[] = {
-      {0.0, 0},      {0.0209, 20}, {0.0999, 99},      {1.5, 1500},       {2678400.0, 2678400000LL},
-      {-0.0001, -1}, {-1.0, -1},   {2678400.001, -1}, {std::nan(""), -1}};
-  for (const auto& c : cases)
-    EXPECT_EQ(c.milliseconds, msleep_sec_milliseconds(c.seconds)) << c.seconds;
+  const std::pair<double, long long> cases[] = {
+      {0.0, 0},   {0.0209, 20},  {0.0999, 99},      {1.5, 1500},       {2678400.0, 2678400000},
+      {-1.0, -1}, {-0.0001, -1}, {2678400.001, -1}, {std::nan(""), -1}};
+  for (const auto& [seconds, milliseconds] : cases)
+    EXPECT_EQ(milliseconds, msleep_sec_milliseconds(seconds)) << seconds;
 }
 
 TEST(MsleepSec, RefusalReturnsAtOnceWithItsTraceAndASleepLastsAtLeastItsTime) {
@@ -36,5 +31,3 @@ TEST(MsleepSec, RefusalReturnsAtOnceWithItsTraceAndASleepLastsAtLeastItsTime) {
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(20));
   EXPECT_TRUE(diag::CurrentContextEntries().empty());
 }
-
-}  // namespace

@@ -4,83 +4,74 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
-namespace {
-
-using Tokens = std::vector<std::string>;
+using namespace std::string_literals;
 
 TEST(StringTools, CommentsAndBlanksAreCutByTheirRules) {
-  const struct {
-    const char *text, *stripped, *cleaned;
-  } cases[] = {
-      {"x;y//z", "x;y", "x;y"},  // '//' wins over an earlier ';'
-      {"x;y", "x", "x"},
-      {"a;b/*c", "a;b", "a;b"},  // '/*' wins over ';'
-      {"a/*b//c", "a/*b", "a/*b"},
-      {"C://path/file", "C:", "C:"},  // no quoting: a path ends at '//'
-      {"/", "/", "/"},
-      {"", "", ""},
-      {" tcpip ; default", " tcpip ", "tcpip"},
-      {"a b\tc // x", "a b\tc ", "abc"},
-      {"\ra\nb\vc\fd e\tf", "\ra\nb\vc\fd e\tf", "abcdef"},
-      {"\xA0 x \xE4", "\xA0 x \xE4", "\xA0x\xE4"},  // bytes above 0x7F are never blanks
-  };
-  for (const auto& c : cases) {
-    std::string stripped = c.text, cleaned = c.text;
+  // text -> "StripComment|RemoveCommentAndBlanks"
+  const std::pair<std::string, std::string> cases[] = {
+      {"x;y//z", "x;y|x;y"},  // '//' wins over an earlier ';'
+      {"x;y", "x|x"},
+      {"a;b/*c", "a;b|a;b"},  // '/*' wins over ';'
+      {"a/*b//c", "a/*b|a/*b"},
+      {"C://path/file", "C:|C:"},  // no quoting
+      {"/", "/|/"},
+      {"", "|"},
+      {" tcpip ; default", " tcpip |tcpip"},
+      {"a b\tc // x", "a b\tc |abc"},
+      {"\ra\nb\vc\fd e\tf", "\ra\nb\vc\fd e\tf|abcdef"},
+      {"\xA0 x \xE4", "\xA0 x \xE4|\xA0x\xE4"}};  // bytes above 0x7F are never blanks
+  for (const auto& [text, cut] : cases) {
+    std::string stripped = text, cleaned = text;
     StripComment(stripped);
     RemoveCommentAndBlanks(cleaned);
-    EXPECT_EQ(c.stripped, stripped) << c.text;
-    EXPECT_EQ(c.cleaned, cleaned) << c.text;
+    EXPECT_EQ(cut, stripped + "|" + cleaned) << text;
   }
 }
 
 TEST(StringTools, SplitAppendsMaximalNonEmptyRuns) {
-  const struct {
-    const char *text, *delimiters;
-    Tokens tokens;
-  } cases[] = {
-      {",a,,b,", ",", {"kept", "a", "b"}},
-      {"", ",", {"kept"}},
-      {",,,", ",", {"kept"}},
-      {"1, 2;3", ", ;", {"kept", "1", "2", "3"}},
-      {"whole text", "", {"kept", "whole text"}},
-      {"", "", {"kept"}},
-  };
-  for (const auto& c : cases) {
-    Tokens tokens{"kept"};
-    SplitString(c.text, c.delimiters, &tokens);
-    EXPECT_EQ(c.tokens, tokens) << c.text;
+  // text, delimiters -> the tokens after a first one that was there before, joined with '|'
+  const std::tuple<const char*, const char*, const char*> cases[] = {
+      {",a,,b,", ",", "kept|a|b"},
+      {"", ",", "kept"},
+      {",,,", ",", "kept"},
+      {"1, 2;3", ", ;", "kept|1|2|3"},
+      {"whole text", "", "kept|whole text"},
+      {"", "", "kept"}};
+  for (const auto& [text, delimiters, joined] : cases) {
+    std::vector<std::string> tokens{"kept"};
+    SplitString(text, delimiters, &tokens);
+    std::string all = tokens[0];
+    for (size_t i = 1; i < tokens.size(); ++i)
+      all += "|" + tokens[i];
+    EXPECT_EQ(joined, all) << text;
   }
 }
 
 TEST(StringTools, StringToLongIsTrueOnlyForAWholeNumberAndAlwaysWritesTheValue) {
-  const struct {
-    std::string text;
-    bool whole;
-    long value;
-  } cases[] = {
-      {"42", true, 42},
-      {"-7", true, -7},
-      {"  +8", true, 8},
-      {"", true, 0},
-      {"42 ", false, 42},
-      {"12abc", false, 12},
-      {"abc", false, 0},
-      {" ", false, 0},
-      {"-", false, 0},
-      {std::string("5\0"
-                   "6",
-                   3),
-       false, 5},
-      {"2147483647", true, 2147483647L},
-      {"99999999999", true, 2147483647L},
-      {"-99999999999", true, -2147483647L - 1},
-  };
-  for (const auto& c : cases) {
+  // text -> "whole value"
+  const std::pair<std::string, std::string> cases[] = {{"42", "1 42"},
+                                                       {"-7", "1 -7"},
+                                                       {"  +8", "1 8"},
+                                                       {"", "1 0"},
+                                                       {"42 ", "0 42"},
+                                                       {"12abc", "0 12"},
+                                                       {"abc", "0 0"},
+                                                       {" ", "0 0"},
+                                                       {"-", "0 0"},
+                                                       {"5\0"
+                                                        "6"s,
+                                                        "0 5"},
+                                                       {"2147483647", "1 2147483647"},
+                                                       {"99999999999", "1 2147483647"},
+                                                       {"-99999999999", "1 -2147483648"}};
+  for (const auto& [text, result] : cases) {
     long value = 99;
-    EXPECT_EQ(c.whole, StringToLong(c.text, &value)) << c.text;
-    EXPECT_EQ(c.value, value) << c.text;
+    const bool whole = StringToLong(text, &value);
+    EXPECT_EQ(result, std::to_string(whole) + " " + std::to_string(value)) << text;
   }
 }
 
@@ -96,20 +87,14 @@ TEST(StringTools, FormatStringTakesAnyLengthAndReportsIt) {
 }
 
 TEST(StringTools, ReplaceFirmwareWithBinCountsEveryOccurrence) {
-  const struct {
-    const char *text, *result;
-    int count;
-  } cases[] = {
-      {"x_firmware.firmware.config", "x_bin.bin.config", 2},
-      {"firmwarefirmware", "binbin", 2},
-      {"Firmware.firmwar", "Firmware.firmwar", 0},  // case-sensitive, no partial match
-      {"firmfirmwareware", "firmbinware", 1},       // the replacement forms no new occurrence
-  };
-  for (const auto& c : cases) {
-    std::string text = c.text;
-    EXPECT_EQ(c.count, ReplaceFirmwareWithBin(text)) << c.text;
-    EXPECT_EQ(c.result, text);
+  const std::pair<const char*, const char*> cases[] = {
+      {"x_firmware.firmware.config", "2 x_bin.bin.config"},
+      {"firmwarefirmware", "2 binbin"},
+      {"Firmware.firmwar", "0 Firmware.firmwar"},  // case-sensitive, no partial match
+      {"firmfirmwareware", "1 firmbinware"}};      // the replacement forms no new occurrence
+  for (const auto& [text, result] : cases) {
+    std::string replaced = text;
+    const int count = ReplaceFirmwareWithBin(replaced);
+    EXPECT_EQ(result, std::to_string(count) + " " + replaced);
   }
 }
-
-}  // namespace

@@ -12,12 +12,11 @@ namespace {
 // Asks from another thread whether the mutex is free right now.
 bool FreeForAnotherThread(tevar::ThreadMutex& mutex) {
   bool taken = false;
-  std::thread other([&] {
+  std::thread([&] {
     taken = mutex.trylock();
     if (taken)
       mutex.unlock();
-  });
-  other.join();
+  }).join();
   return taken;
 }
 
@@ -59,12 +58,13 @@ TEST(ThreadMutex, SerialisesConcurrentUpdates) {
 
 TEST(ScopedLock, HoldsTheLockForItsScopeAndReleasesItWhenAnExceptionPasses) {
   tevar::ThreadMutex mutex;
-  try {
-    tevar::ScopedLock guard(mutex);
-    EXPECT_FALSE(FreeForAnotherThread(mutex));
-    throw std::runtime_error("leave");
-  } catch (const std::runtime_error&) {
-  }
+  EXPECT_THROW(
+      {
+        tevar::ScopedLock guard(mutex);
+        EXPECT_FALSE(FreeForAnotherThread(mutex));
+        throw std::runtime_error("leave");
+      },
+      std::runtime_error);
   EXPECT_TRUE(FreeForAnotherThread(mutex));
 }
 

@@ -1,49 +1,36 @@
-// A scratch registry for tests (header only): string values written where ReadRegistryString
-// finds them, removed again when the object goes. On Windows they are real keys of
-// HKEY_LOCAL_MACHINE in the 32-bit view; on POSIX a registry file in a scratch folder that
-// TEVAR_REGISTRY_FILE names while the object lives.
+// A scratch registry for tests (header only): string values where ReadRegistryString finds
+// them, gone again with the object. On Windows real keys of HKEY_LOCAL_MACHINE in the 32-bit
+// view; on POSIX a registry file that TEVAR_REGISTRY_FILE names while the object lives.
 #pragma once
 
 #include <cstring>
 #include <map>
-#include <random>
 #include <string>
 #include <utility>
 #include <vector>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 #include "fileio_testing.h"
 
 class ScratchRegistry {
  public:
-  ScratchRegistry()
-      : root_("SOFTWARE\\CuRegistryTest" + std::to_string(std::random_device()())),
-        env_("TEVAR_REGISTRY_FILE", folder_.File("registry.ini").c_str()) {}
-  ~ScratchRegistry() {
+  ScratchRegistry() : env_("TEVAR_REGISTRY_FILE", File().c_str()) {}
 #ifdef _WIN32
+  ~ScratchRegistry() {
     HKEY key;
-    for (const auto& [subkey, value] : written_) {
+    for (const auto& [subkey, value] : written_)
       if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subkey.c_str(), 0, kAccess, &key) == ERROR_SUCCESS) {
         RegDeleteValueA(key, value.c_str());
         RegCloseKey(key);
       }
-    }
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, kAccess, &key) == ERROR_SUCCESS) {
-      RegDeleteTreeA(key, root_.substr(9).c_str());
-      RegCloseKey(key);
-    }
+  }
 #endif
-  }
 
-  // The path of subkey `name` below the scratch key.
+  // A subkey path of its own for `name`.
   std::string Key(const std::string& name) const {
-    return root_ + "\\" + name;
+    return "SOFTWARE\\CuRegistryTest\\" + folder_.path().substr(folder_.path().size() - 8) + name;
   }
 
-  // Sets the string `value` of `key` (a full subkey path); a null text removes it.
+  // Sets the string `value` of the subkey `key`; a null text removes it.
   void Set(const std::string& key, const std::string& value, const char* text) {
 #ifdef _WIN32
     HKEY handle;
@@ -71,22 +58,21 @@ class ScratchRegistry {
 #endif
   }
 
-  // Replaces the whole registry file (POSIX only).
+  // Replaces the whole registry file (POSIX).
   void WriteRaw(const std::string& text) {
-    fileio_testing::WriteBytes(env_value(), text);
+    fileio_testing::WriteBytes(File(), text);
   }
 
  private:
+  std::string File() const {
+    return folder_.File("registry.ini");
+  }
+
 #ifdef _WIN32
   static constexpr REGSAM kAccess = KEY_ALL_ACCESS | KEY_WOW64_32KEY;
   std::vector<std::pair<std::string, std::string>> written_;
 #endif
-  std::string env_value() const {
-    return folder_.File("registry.ini");
-  }
-
   fileio_testing::TempFolder folder_;
-  std::string root_;
   fileio_testing::ScopedEnv env_;
   std::map<std::string, std::map<std::string, std::string>> values_;
 };

@@ -5,10 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstring>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "registry_testing.h"
 
@@ -31,21 +28,18 @@ TEST(ReadRegistryString, ResultsStayValidUntilTheirBufferComesRoundAndLongValues
   ScratchRegistry registry;
   const std::string key = registry.Key("Values");
   auto text = [](size_t n) { return std::string(n, static_cast<char>('a' + n % 26)); };
-  for (size_t n = 0; n < 17; ++n)
-    registry.Set(key, "v" + std::to_string(n), text(n + 1).c_str());
   // 258 characters fit the first buffer, 259 (260 bytes with the terminator) just do not, 300
   // take a long-value buffer, 70000 the heap buffer.
-  for (size_t n : {258u, 259u, 300u, 70000u})
+  for (size_t n : {1u,  2u,  3u,  4u,  5u,  6u,  7u,   8u,   9u,   10u,   11u,
+                   12u, 13u, 14u, 15u, 16u, 17u, 258u, 259u, 300u, 70000u})
     registry.Set(key, std::to_string(n), text(n).c_str());
   std::vector<const char*> results;
-  for (int i = 0; i < 16; ++i)
-    results.push_back(ReadRegistryString(key.c_str(), ("v" + std::to_string(i)).c_str(), ""));
-  for (size_t i = 0; i < 16; ++i)
-    EXPECT_EQ(text(i + 1), results[i]);
-  // The 17th call takes the first buffer again.
-  EXPECT_EQ(results[0], ReadRegistryString(key.c_str(), "v16", ""));
+  for (int n = 1; n <= 16; ++n)
+    results.push_back(ReadRegistryString(key.c_str(), std::to_string(n).c_str(), ""));
+  for (size_t n = 1; n <= 16; ++n)
+    EXPECT_EQ(text(n), results[n - 1]);
+  EXPECT_EQ(results[0], ReadRegistryString(key.c_str(), "17", "")) << "the first buffer again";
   EXPECT_EQ(text(17), results[0]);
-
   for (size_t n : {258u, 259u, 70000u})
     EXPECT_EQ(text(n), ReadRegistryString(key.c_str(), std::to_string(n).c_str(), ""));
   const char* medium = ReadRegistryString(key.c_str(), "300", "");
@@ -57,26 +51,20 @@ TEST(ReadRegistryValue, NegotiatesTheSizeWithTheCaller) {
   ScratchRegistry registry;
   const std::string key = registry.Key("User");
   registry.Set(key, "ActiveUser", "operator");
-  const struct {
-    std::string key;
-    const char* value;
-    unsigned capacity;
-    bool ok;
-    unsigned size;
-  } cases[] = {
-      {key, "ActiveUser", 1, false, 9},  // the size needed, terminator included
-      {key, "ActiveUser", 9, true, 9},  {key, "ActiveUser", 64, true, 9},
-      {key, "missing", 64, false, 0},   {registry.Key("NoSuchKey"), "ActiveUser", 64, false, 0},
-  };
-  for (const auto& c : cases) {
-    std::vector<char> buffer(c.capacity, '#');
-    unsigned size = c.capacity;
-    EXPECT_EQ(c.ok, ReadRegistryValue(c.key.c_str(), c.value, buffer.data(), &size)) << c.capacity;
-    EXPECT_EQ(c.size, size) << c.capacity;
-    if (c.ok) {
-      EXPECT_STREQ("operator", buffer.data());
-      EXPECT_EQ('\0', buffer.back()) << "the buffer's last byte is always terminated";
-    }
+  // key, value, capacity -> "result size text"; a missing value or key answers with size 0.
+  const std::tuple<std::string, const char*, unsigned, const char*> cases[] = {
+      {key, "ActiveUser", 1, "0 9 #"},  // the size needed, terminator included
+      {key, "ActiveUser", 9, "1 9 operator"},
+      {key, "ActiveUser", 64, "1 9 operator"},
+      {key, "missing", 64, "0 0 #"},
+      {registry.Key("NoSuchKey"), "ActiveUser", 64, "0 0 #"}};
+  for (const auto& [subkey, value, capacity, result] : cases) {
+    std::vector<char> buffer(capacity, '#');
+    unsigned size = capacity;
+    const bool ok = ReadRegistryValue(subkey.c_str(), value, buffer.data(), &size);
+    EXPECT_EQ(result, std::to_string(ok) + " " + std::to_string(size) + " " +
+                          std::string(buffer.data(), ok ? strlen(buffer.data()) : 1));
+    EXPECT_TRUE(!ok || buffer.back() == '\0') << "the buffer's last byte is always terminated";
   }
 }
 
@@ -88,23 +76,17 @@ TEST(ReadRegistryValue, ConcurrentReadersEachGetTheirValue) {
   registry.Set(key, "a", "alpha");
   registry.Set(key, "b", "bravo");
   std::atomic<int> wrong{0};
-  std::vector<std::thread> threads;
-  for (int t = 0; t < 2; ++t) {
-    threads.emplace_back([&, t] {
-      const char* name = t % 2 ? "a" : "b";
-      const std::string expected = t % 2 ? "alpha" : "bravo";
-      for (int i = 0; i < 50; ++i) {
-        char buffer[16];
-        unsigned size = sizeof buffer;
-        if (!ReadRegistryValue(key.c_str(), name, buffer, &size) || expected != buffer)
-          ++wrong;
-        if (expected != ReadRegistryString(key.c_str(), name, ""))
-          ++wrong;
-      }
-    });
-  }
-  for (std::thread& thread : threads)
-    thread.join();
+  auto reader = [&](const char* name, const std::string& expected) {
+    for (int i = 0; i < 50; ++i) {
+      char buffer[16];
+      unsigned size = sizeof buffer;
+      wrong += !ReadRegistryValue(key.c_str(), name, buffer, &size) || expected != buffer;
+      wrong += expected != ReadRegistryString(key.c_str(), name, "");
+    }
+  };
+  std::thread a(reader, "a", "alpha"), b(reader, "b", "bravo");
+  a.join();
+  b.join();
   EXPECT_EQ(0, wrong);
 }
 
@@ -117,21 +99,18 @@ TEST(RegistryWin32, OnlyStringValuesOfThe32BitViewAreRead) {
   ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0,
                                          KEY_ALL_ACCESS | KEY_WOW64_32KEY, &typed));
   const DWORD number = 7;
-  RegSetValueExA(typed, "number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
-                 sizeof number);
+  RegSetValueExA(typed, "number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), 4);
   RegCloseKey(typed);
-  EXPECT_STREQ("none", ReadRegistryString(key.c_str(), "number", "none"));
-  char buffer[16];
-  unsigned size = sizeof buffer;
-  EXPECT_FALSE(ReadRegistryValue(key.c_str(), "number", buffer, &size));
-  EXPECT_EQ(0u, size);
-  // A key written in the 64-bit view only is not seen.
   ASSERT_EQ(ERROR_SUCCESS,
             RegCreateKeyExA(HKEY_LOCAL_MACHINE, only64.c_str(), 0, nullptr, 0,
                             KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &wide, nullptr));
   RegSetValueExA(wide, "text", 0, REG_SZ, reinterpret_cast<const BYTE*>("w"), 2);
   RegCloseKey(wide);
-  EXPECT_STREQ("none", ReadRegistryString(only64.c_str(), "text", "none"));
+  char buffer[16];
+  unsigned size = sizeof buffer;
+  EXPECT_STREQ("none", ReadRegistryString(key.c_str(), "number", "none"));
+  EXPECT_FALSE(ReadRegistryValue(key.c_str(), "number", buffer, &size) || size != 0);
+  EXPECT_STREQ("none", ReadRegistryString(only64.c_str(), "text", "none")) << "64-bit view only";
   RegDeleteKeyExA(HKEY_LOCAL_MACHINE, only64.c_str(), KEY_WOW64_64KEY, 0);
 }
 #else
@@ -144,9 +123,5 @@ TEST(RegistryFile, SectionsAreKeysAndEntriesTrimmedStringsAndNoFileHasNoKeys) {
   EXPECT_STREQ("1", ReadRegistryString("other\\", "X", ""));
   fileio_testing::ScopedEnv missing("TEVAR_REGISTRY_FILE", "/nonexistent/registry.ini");
   EXPECT_STREQ("none", ReadRegistryString(key.c_str(), "name", "none"));
-  unsigned size = 4;
-  char buffer[4];
-  EXPECT_FALSE(ReadRegistryValue(key.c_str(), "name", buffer, &size));
-  EXPECT_EQ(0u, size);
 }
 #endif
