@@ -115,6 +115,7 @@ TEST(CLocalize, FileNamesAreLowerCasedGetTheExtensionAndBareOnesAreReadHere) {
       {"Sub\\Texts", "", "sub\\texts.loc", "sub\\texts.loc"},  // a folder part: as it is
       {"C:\\X\\A.loc", "", "c:\\x\\a.loc", "c:\\x\\a.loc"},
       {"/abs/a", "", "/abs/a.loc", "/abs/a.loc"},
+      {"", "/opt/tevar/Updater", "updater.loc", ".\\updater.loc"},
   };
   for (const auto& c : cases) {
     std::string opened;
