@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "fake_peer.h"
+#include "fileio_testing.h"
 
 namespace talk {
 namespace {
@@ -22,8 +23,7 @@ using testing::SendRaw;
 
 class TalkTest : public ::testing::Test {
  protected:
-  void SetUp() override { testing::SetEnvironment("TEVAR_TALK_TIMEOUT_MS", "3000"); }
-  void TearDown() override { testing::SetEnvironment("TEVAR_TALK_TIMEOUT_MS", ""); }
+  fileio_testing::ScopedEnv timeout_{"TEVAR_TALK_TIMEOUT_MS", "3000"};
 
   static std::unique_ptr<CTevarTalkCOM> Connect(const FakePeer& peer) {
     std::unique_ptr<CTevarTalkCOM> talk(
@@ -72,7 +72,7 @@ void RecordError(void* user, const char* text) {
 // Nothing but HELLO_OK or REFUSED is a hello answer. A HELLO_OK that trickles in past the connect
 // time-out, each byte well within it, leaves the machine unreachable.
 TEST_F(TalkTest, AHelloAnsweredWrongOrTooLateThrowsWithTheReasonOrLeavesTheMachineUnreachable) {
-  testing::SetEnvironment("TEVAR_TALK_TIMEOUT_MS", "500");
+  timeout_.Set("500");
   const std::string kBad = "protocol error: bad frame in answer to the hello: ";
   const struct {
     std::string answer, message;
@@ -185,7 +185,7 @@ TEST_F(TalkTest, AnswersThatDoNotFitTheRequestAreProtocolErrors) {
 // The peers hold the connection until the client gave up, kPeerWaitMs at most: a missing time-out
 // ends the call with another text instead of hanging the test.
 TEST_F(TalkTest, AControllerThatStopsAnsweringOrReadingFailsTheCallWithItsTimeOut) {
-  testing::SetEnvironment("TEVAR_TALK_TIMEOUT_MS", "400");
+  timeout_.Set("400");
   FakePeer mute([](Socket& s) {
     AcceptHello(s);
     ReadRequest(s);

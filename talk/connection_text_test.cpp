@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "fake_peer.h"
+#include "fileio_testing.h"
 
 namespace talk {
 namespace {
@@ -34,12 +35,12 @@ TEST(ConnectionText, EitherHalfMayBeMissingAndBadTextsAndTimeOutsAreNamedOrIgnor
     EXPECT_EQ(endpoint.port, c.port);
   }
   // A malformed time-out override is ignored (other tests rely on a valid one).
+  fileio_testing::ScopedEnv timeout("TEVAR_TALK_TIMEOUT_MS", nullptr);
   for (const char* bad : {"0", "-5", "12ms"}) {
-    testing::SetEnvironment("TEVAR_TALK_TIMEOUT_MS", bad);
+    timeout.Set(bad);
     EXPECT_EQ(TimeoutsFromEnvironment().connect_ms, kDefaultConnectTimeoutMs) << bad;
     EXPECT_EQ(TimeoutsFromEnvironment().idle_ms, kDefaultIdleTimeoutMs) << bad;
   }
-  testing::SetEnvironment("TEVAR_TALK_TIMEOUT_MS", "");
 }
 
 }  // namespace

@@ -17,18 +17,6 @@ namespace testing {
 
 constexpr int kPeerWaitMs = 20000;  // long enough for a slow Wine start
 
-// Sets, or with an empty value removes, an environment variable of the test process.
-inline void SetEnvironment(const char* name, const char* value) {
-#ifdef _WIN32
-  _putenv_s(name, value);
-#else
-  if (*value == '\0')
-    unsetenv(name);
-  else
-    setenv(name, value, 1);
-#endif
-}
-
 // Reads one frame; a frame of type 0 when the stream failed or ended.
 inline Frame ReadRequest(Socket& socket) {
   Frame frame;

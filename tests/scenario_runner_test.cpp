@@ -14,7 +14,7 @@
 #include "command_line.h"
 #include "program_process.h"
 #include "sim_fixture.h"
-#include "fake_peer.h"
+#include "fileio_testing.h"
 
 namespace fs = std::filesystem;
 
@@ -48,19 +48,6 @@ std::string Trimmed(const std::string& text) {
     return "";
   return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
-
-// An environment variable of this process (and so of the programs it starts) for one scenario;
-// removed afterwards.
-class ScopedEnv {
- public:
-  ScopedEnv(const std::string& name, const std::string& value) : name_(name) {
-    talk::testing::SetEnvironment(name.c_str(), value.c_str());
-  }
-  ~ScopedEnv() { talk::testing::SetEnvironment(name_.c_str(), ""); }
-
- private:
-  std::string name_;
-};
 
 void ReplaceAll(std::string* text, const std::string& from, const std::string& to) {
   for (size_t at = text->find(from); at != std::string::npos; at = text->find(from, at + to.size()))
@@ -228,16 +215,18 @@ class ScenarioTest : public testing::TestWithParam<std::string> {
   }
 
   void SetEnvironment() {
-    env_.emplace_back(new ScopedEnv("TEVAR_CONFIGPATH", dir_ + "/appdata"));
-    env_.emplace_back(new ScopedEnv("TEVAR_REGISTRY_FILE", scenario_.source() + "/registry.ini"));
-    env_.emplace_back(new ScopedEnv("LANG", "C"));
+    env_.emplace_back(
+        new fileio_testing::ScopedEnv("TEVAR_CONFIGPATH", (dir_ + "/appdata").c_str()));
+    env_.emplace_back(new fileio_testing::ScopedEnv(
+        "TEVAR_REGISTRY_FILE", (scenario_.source() + "/registry.ini").c_str()));
+    env_.emplace_back(new fileio_testing::ScopedEnv("LANG", "C"));
     for (const char* cleared : {"TEVAR_LOG_DIR", "LC_ALL", "LC_MESSAGES", "TEVAR_TALK_TIMEOUT_MS"})
-      env_.emplace_back(new ScopedEnv(cleared, ""));
+      env_.emplace_back(new fileio_testing::ScopedEnv(cleared, nullptr));
     for (const std::string& name : scenario_.Keys("env")) {
       std::string value = scenario_.Value("env", name.c_str(), "");
       ReplaceAll(&value, "${WORK}", WorkAsProgramSeesIt());
       ReplaceAll(&value, "${PORT}", port_);
-      env_.emplace_back(new ScopedEnv(name, value));
+      env_.emplace_back(new fileio_testing::ScopedEnv(name.c_str(), value.c_str()));
     }
   }
 
@@ -307,7 +296,7 @@ class ScenarioTest : public testing::TestWithParam<std::string> {
   std::string port_ = "0";
   e2e::SimProcess sim_{"scenario_sim_" + GetParam()};
   bool sim_running_ = false;
-  std::vector<std::unique_ptr<ScopedEnv>> env_;
+  std::vector<std::unique_ptr<fileio_testing::ScopedEnv>> env_;
 };
 
 TEST_P(ScenarioTest, RunsAsDescribed) {

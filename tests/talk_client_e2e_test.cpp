@@ -6,6 +6,7 @@
 #include "diag_testing.h"
 #include "errtrace.h"
 #include "fake_peer.h"
+#include "fileio_testing.h"
 #include "sim_fixture.h"
 
 namespace {
@@ -162,13 +163,12 @@ TEST_F(TalkClientE2E, SlowTransfersAreKeptAliveBeyondTheClientsIdleTimeout) {
   StartSim(Station("send_seconds = 2.5\n"));
   // The client gives up after 1 s without a byte: only the controller's keep-alives let a
   // transfer of 2.5 s succeed.
-  talk::testing::SetEnvironment("TEVAR_TALK_TIMEOUT_MS", "1000");
+  fileio_testing::ScopedEnv timeout("TEVAR_TALK_TIMEOUT_MS", "1000");
   MTalkClient client;
   OpenClient(&client);
   const auto start = std::chrono::steady_clock::now();
   EXPECT_TRUE(client.Send("ipo", "slow image"));
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2400));
-  talk::testing::SetEnvironment("TEVAR_TALK_TIMEOUT_MS", "");
   EXPECT_EQ((std::vector<std::string>{"CONNECT", "SEND\tipo\t10\t" + e2e::Crc32Hex("slow image")}),
             Journal(2));
 }

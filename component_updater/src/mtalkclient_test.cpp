@@ -7,6 +7,7 @@
 #include "diag_testing.h"
 #include "errtrace.h"
 #include "fake_peer.h"
+#include "fileio_testing.h"
 
 namespace {
 
@@ -22,11 +23,8 @@ const char kDone[] = "inst_mt_client(): ................................... done
 
 class MTalkClientTest : public ::testing::Test {
  protected:
-  void SetUp() override { talk::testing::SetEnvironment("TEVAR_TALK_TIMEOUT_MS", "3000"); }
-  void TearDown() override {
-    talk::testing::SetEnvironment("TEVAR_TALK_TIMEOUT_MS", "");
-    talk::testing::SetEnvironment("TEVAR_TALK_CONNECTION", "");
-  }
+  fileio_testing::ScopedEnv timeout_{"TEVAR_TALK_TIMEOUT_MS", "3000"};
+  fileio_testing::ScopedEnv connection_{"TEVAR_TALK_CONNECTION", nullptr};
 
   diag::CapturingSink sink_;
 };
@@ -51,7 +49,7 @@ FakePeer::Script Serve(std::function<void(Socket&, const Frame&)> answer) {
 
 TEST_F(MTalkClientTest, BothEmptyUsesTheDefaultConnectionAndASecondOpenKeepsTheTalkObject) {
   FakePeer peer(Serve([](Socket& s, const Frame&) { Reply(s, talk::kOk, talk::EncodeText("M")); }));
-  talk::testing::SetEnvironment("TEVAR_TALK_CONNECTION", peer.connection().c_str());
+  connection_.Set(peer.connection().c_str());
   MTalkClient client;
   EXPECT_FALSE(client.IsConnected());
   EXPECT_EQ(client.TalkObject(), nullptr);
