@@ -55,6 +55,18 @@ start_wine() {
   # Boot the prefix (creating it the first time) with its services detached from our output:
   # a service started by the first test would inherit ctest's pipe and keep the test "running".
   wineboot -i >/dev/null 2>&1 </dev/null
+  # A virtual desktop: Wine then draws window frames and a taskbar with a notification area
+  # itself, which the box probe reads, and it does not wait ~2 s for a window manager whenever a
+  # minimized dialog goes away (bare Xvfb has none). Explorer reads the setting when it starts,
+  # so the first time the server is started once more.
+  local key='HKCU\Software\Wine\Explorer'
+  if ! wine reg query "$key" /v Desktop >/dev/null 2>&1 </dev/null; then
+    wine reg add "$key" /v Desktop /d Default /f >/dev/null 2>&1 </dev/null
+    wine reg add "$key\\Desktops" /v Default /d 1024x768 /f >/dev/null 2>&1 </dev/null
+    wineserver -k; wineserver -w
+    wineserver -p
+    wineboot >/dev/null 2>&1 </dev/null
+  fi
 }
 
 stop_wine() { wineserver -k 2>/dev/null || true; }

@@ -1,7 +1,9 @@
 // The scenario runner: every folder under tests/scenarios is one end-to-end case of the real
 // program against the real simulated controller (tests/scenarios/README.md says what a folder
 // holds). The same runner is built for both targets; under Wine it runs component_updater.exe
-// and starts the native simulator.
+// and starts the native simulator. There the program runs under box_probe, which answers its
+// boxes, writes them to the program's stderr as the POSIX program does ("[caption] text"), and
+// records what else the operator would have seen (tools/box_probe, docs/box_probe.md).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -27,8 +29,10 @@ const std::string kLogFolder = "/appdata/Tevar/Quorvex/Logs";
 
 #ifdef _WIN32
 const bool kWindows = true;
+const char kTarget[] = "windows";
 #else
 const bool kWindows = false;
+const char kTarget[] = "native";
 #endif
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -165,19 +169,20 @@ void ExpectLinesInOrder(const std::string& what, const std::string& actual_text,
 class ScenarioTest : public testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
-    if (kWindows && scenario_.Value("run", "targets", "both") == "native")
-      GTEST_SKIP() << "needs the operator's boxes answered";
+    const std::string targets = scenario_.Value("run", "targets", "both");
+    if (targets != "both" && targets != kTarget)
+      GTEST_SKIP() << "runs on " << targets << " only";
     dir_ = sim_.dir() + "/run";
     work_ = dir_ + "/work";
     fs::create_directories(work_);
   }
 
-  std::string WorkAsProgramSeesIt() const {
-    std::string work = work_;
-    if (kWindows)
-      std::replace(work.begin(), work.end(), '/', '\\');
-    return work;
+  static std::string WindowsPath(std::string path) {
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
   }
+
+  std::string WorkAsProgramSeesIt() const { return kWindows ? WindowsPath(work_) : work_; }
 
   void StartSimulatorIfAny() {
     const std::string mode =
@@ -230,6 +235,20 @@ class ScenarioTest : public testing::TestWithParam<std::string> {
     }
   }
 
+  // Under Windows the program runs under the box probe; `text` is the program's command line.
+  // Elsewhere the program runs itself.
+  std::pair<std::string, std::string> Launcher(const std::string& text) const {
+    const std::string program_line = "component_updater " + text;
+#ifdef BOX_PROBE_PATH
+    const std::string probe = "box_probe --program \"" + WindowsPath(COMPONENT_UPDATER_PATH) +
+                              "\" --record \"" + WindowsPath(dir_ + "/probe.txt") + "\" " +
+                              scenario_.Value("run", "probe", "");
+    return {BOX_PROBE_PATH, probe + " -- " + program_line};
+#else
+    return {COMPONENT_UPDATER_PATH, program_line};
+#endif
+  }
+
   // Runs the program in the work folder and returns its exit status.
   int RunProgram() {
     std::string text = scenario_.Value("run", "args", "");
@@ -244,8 +263,9 @@ class ScenarioTest : public testing::TestWithParam<std::string> {
     fs::current_path(work_);
     e2e::ProgramProcess program;
     std::string error;
-    const bool started = program.Start(COMPONENT_UPDATER_PATH, args, "component_updater " + text,
-                                       dir_ + "/stdout.txt", dir_ + "/stderr.txt", &error);
+    const auto launcher = Launcher(text);
+    const bool started = program.Start(launcher.first, args, launcher.second, dir_ + "/stdout.txt",
+                                       dir_ + "/stderr.txt", &error);
     fs::current_path(previous);
     EXPECT_TRUE(started) << error;
     int status = -1;
@@ -271,10 +291,11 @@ class ScenarioTest : public testing::TestWithParam<std::string> {
   void CheckOutputs() {
     const std::string out = e2e::ReadFileText(dir_ + "/stdout.txt");
     EXPECT_EQ(scenario_.Read("expect/stdout"), out) << "stdout";
-    if (!kWindows) {
-      EXPECT_EQ(scenario_.Read("expect/stderr"), e2e::ReadFileText(dir_ + "/stderr.txt"))
-          << "operator boxes";
-    }
+    EXPECT_EQ(scenario_.Read("expect/stderr"), e2e::ReadFileText(dir_ + "/stderr.txt"))
+        << "operator boxes";
+    if (kWindows && scenario_.Has("expect/windows"))
+      ExpectLinesInOrder("expect/windows", e2e::ReadFileText(dir_ + "/probe.txt"),
+                         scenario_.Read("expect/windows"));
     const std::string logs = dir_ + kLogFolder;
     const struct {
       const char* expect;
