@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Every test of the project: installs missing tools (as root), builds the native, asan, tsan and
-# windows configurations and runs their suites (the Windows ones under Wine), then runs each fuzz
-# target for FUZZ_SECONDS (default 60). Ends with one line "N passed, N failed".
+# windows configurations and runs their suites (the Windows ones under Wine), builds and checks the
+# operator packages (scripts/package.sh), then runs each fuzz target for FUZZ_SECONDS (default 60).
+# Ends with one line "N passed, N failed".
 #
 #   scripts/test.sh              everything
-#   SUITES="native asan" scripts/test.sh   a subset (native asan tsan windows fuzz)
+#   SUITES="native asan" scripts/test.sh   a subset (native asan tsan windows package fuzz)
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 FUZZ_SECONDS=${FUZZ_SECONDS:-60}
-SUITES=${SUITES:-native asan tsan windows fuzz}
+SUITES=${SUITES:-native asan tsan windows package fuzz}
 jobs=$(nproc 2>/dev/null || echo 2)
 
 scripts/install-tools.sh || exit 1
@@ -46,30 +47,6 @@ run_ctest() {
   ctest --test-dir "build/$preset" --output-on-failure "$@" 2>&1 | tee "$log"
   count_ctest "$log" "$preset"
 }
-
-start_wine() {
-  export WINEPREFIX="$root/build/windows/wineprefix" WINEDEBUG=-all
-  export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
-  mkdir -p "$WINEPREFIX"
-  wineserver -p
-  # Boot the prefix (creating it the first time) with its services detached from our output:
-  # a service started by the first test would inherit ctest's pipe and keep the test "running".
-  wineboot -i >/dev/null 2>&1 </dev/null
-  # A virtual desktop: Wine then draws window frames and a taskbar with a notification area
-  # itself, which the box probe reads, and it does not wait ~2 s for a window manager whenever a
-  # minimized dialog goes away (bare Xvfb has none). Explorer reads the setting when it starts,
-  # so the first time the server is started once more.
-  local key='HKCU\Software\Wine\Explorer'
-  if ! wine reg query "$key" /v Desktop >/dev/null 2>&1 </dev/null; then
-    wine reg add "$key" /v Desktop /d Default /f >/dev/null 2>&1 </dev/null
-    wine reg add "$key\\Desktops" /v Default /d 1024x768 /f >/dev/null 2>&1 </dev/null
-    wineserver -k; wineserver -w
-    wineserver -p
-    wineboot >/dev/null 2>&1 </dev/null
-  fi
-}
-
-stop_wine() { wineserver -k 2>/dev/null || true; }
 
 run_fuzzers() {
   local dir=build/fuzz/fuzz target name corpus
@@ -113,11 +90,19 @@ for suite in $SUITES; do
         # Progress dialogs, tray icons and boxes are real windows: the suite runs on an X server of
         # its own, with the Wine server started inside it.
         xvfb-run -a -s "-screen 0 1280x1024x24" bash -c \
-          "$(declare -f start_wine stop_wine); start_wine; root='$root'
+          "source scripts/wine-env.sh; start_wine '$root/build/windows/wineprefix' desktop
            ctest --test-dir build/windows --output-on-failure; rc=\$?; stop_wine; exit \$rc" \
           2>&1 | tee build/windows/ctest.log
         count_ctest build/windows/ctest.log windows
       else failed=$((failed + 1)); failures+=("windows: build failed"); fi ;;
+    package)
+      note "package: the Linux tar.gz and the Windows zip, and the zip in a fresh Wine prefix"
+      scripts/package.sh 2>&1 | tee build/package.log
+      passed=$((passed + $(grep -c '^PASS: ' build/package.log)))
+      bad=$(grep -c '^FAIL: ' build/package.log)
+      grep -q '^PASS: ' build/package.log || bad=$((bad + 1))  # not even one check ran
+      failed=$((failed + bad))
+      [ "$bad" -eq 0 ] || failures+=("package: $bad failed") ;;
     fuzz)
       note "fuzz: build and run each target for ${FUZZ_SECONDS}s"
       if build fuzz; then run_fuzzers
