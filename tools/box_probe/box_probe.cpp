@@ -130,29 +130,25 @@ class Watch {
     std::vector<WindowKind> kinds;
     for (HWND window : windows)
       kinds.push_back(KindOf(window));
-    // The icon is looked at first, and whenever a box is up: the record then tells which icon
-    // the operator saw while the box asked for an answer.
-    for (WindowKind kind : kinds)
-      tray_now = tray_now || kind == WindowKind::kMessageBox;
+    // The tray's windows first: the icon they own comes after them. Then the icon, looked at
+    // whenever a box is up too, so the record tells which icon the operator saw while a box
+    // asked for an answer.
+    for (size_t i = 0; i < windows.size(); ++i) {
+      if (kinds[i] == WindowKind::kOther)
+        NoteOther(windows[i]);
+      tray_now = tray_now || kinds[i] == WindowKind::kMessageBox;
+    }
     if (tray_now || GetTickCount() - last_tray_look_ >= kTrayEveryMs) {
       tray_.Poll();
       last_tray_look_ = GetTickCount();
     }
     for (size_t i = 0; i < windows.size(); ++i) {
-      switch (kinds[i]) {
-        case WindowKind::kMessageBox:
-          boxes_.See(windows[i]);
-          break;
-        case WindowKind::kProgressDialog:
-          dialogs_.See(windows[i]);
-          break;
-        case WindowKind::kPopupMenu:
-          tray_.SeeMenu(windows[i]);
-          break;
-        case WindowKind::kOther:
-          NoteOther(windows[i]);
-          break;
-      }
+      if (kinds[i] == WindowKind::kMessageBox)
+        boxes_.See(windows[i]);
+      else if (kinds[i] == WindowKind::kProgressDialog)
+        dialogs_.See(windows[i]);
+      else if (kinds[i] == WindowKind::kPopupMenu)
+        tray_.SeeMenu(windows[i]);
     }
     boxes_.Keep(windows);
     dialogs_.Keep(windows);
