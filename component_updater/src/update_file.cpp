@@ -39,10 +39,11 @@ bool ReadWholeFile(const std::string& name, std::string& data) {
 }  // namespace
 
 UpdateFileVerdict ResolveUpdateFile(std::string& name) {
-  if (!MReplaceEnvironmentVars(name))
-    return UpdateFileVerdict::kEnvironmentFailed;
+  // Before the expansion: the system's expansion works on C strings and would drop the tail.
   if (name.find('\0') != std::string::npos)
     return UpdateFileVerdict::kNotResolved;
+  if (!MReplaceEnvironmentVars(name))
+    return UpdateFileVerdict::kEnvironmentFailed;
   if (!file_is_absolute(name.c_str())) {
     char full[kMaxFullPath];
     if (file_fullpath(name.c_str(), full) == nullptr)

@@ -9,6 +9,7 @@
 
 #include "diag_testing.h"
 #include "fileio_testing.h"
+#include "run_settings.h"
 
 namespace {
 
@@ -33,6 +34,7 @@ void SetEnv(const char* name, const char* value) {
 class UpdateFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    TheRunSettings().silent = true;  // boxes would wait for a click on Windows
     previous_ = std::filesystem::current_path();
     std::filesystem::current_path(folder_.path());
     fileio_testing::WriteBytes(folder_.File("fw_1.2_x.s19"), std::string("S0\r\n\0\xff", 6));
