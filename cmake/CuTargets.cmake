@@ -5,8 +5,12 @@
 
 if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
   add_compile_options(-Wall -Wextra)
-  # Diagnostics name the source file as the project knows it, not the build machine's path.
-  add_compile_options(-fmacro-prefix-map=${CMAKE_SOURCE_DIR}/=)
+  # Diagnostics name the source file as the project knows it, not the build machine's path. Ninja
+  # names sources relative to the build tree, Make by their absolute path: map both.
+  file(RELATIVE_PATH cu_source_from_build ${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR})
+  string(REGEX REPLACE "/$" "" cu_source_from_build "${cu_source_from_build}")
+  add_compile_options(-fmacro-prefix-map=${CMAKE_SOURCE_DIR}/=
+                      -fmacro-prefix-map=${cu_source_from_build}/=)
 endif()
 if(WIN32)
   # C99 printf (%zu, %lld) from the MinGW runtime; 8-bit Win32 API throughout.

@@ -1,4 +1,4 @@
-// An in-memory sink for tests: installed for the lifetime of the object.
+// An in-memory sink for tests: receives every record while the object lives.
 #pragma once
 
 #include <mutex>
@@ -18,12 +18,10 @@ class CapturingSink : public Sink {
     std::lock_guard<std::mutex> lock(mutex_);
     records_.push_back(record);
   }
-
   std::vector<Record> records() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return records_;
   }
-
   // The texts of the records of one kind, in order.
   std::vector<std::string> Texts(Kind kind) const {
     std::vector<std::string> texts;
@@ -32,7 +30,6 @@ class CapturingSink : public Sink {
         texts.push_back(r.text);
     return texts;
   }
-
   // The error log as the file would hold it: error-log entries, dump entries and summaries.
   std::vector<std::string> ErrorLog() const {
     std::vector<std::string> texts;
@@ -41,7 +38,6 @@ class CapturingSink : public Sink {
         texts.push_back(r.text);
     return texts;
   }
-
   void Clear() {
     std::lock_guard<std::mutex> lock(mutex_);
     records_.clear();

@@ -1,6 +1,6 @@
-// Feeds arbitrary bytes to the machine-talk frame decoder in pieces whose sizes come from the
-// input, and every decoded payload to the typed payload decoders. Nothing may crash, read out of
-// bounds or allocate more than the announced bound allows.
+// Cuts arbitrary bytes into machine-talk frames as a receiver does (header checked before the
+// payload is taken) and feeds every payload to the typed payload decoders. Nothing may crash,
+// read out of bounds or allocate more than the frame bound and the entry bound allow.
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -33,23 +33,20 @@ void DecodeEveryWay(const std::string& payload) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0)
     return 0;
-  // The first byte chooses the piece size, so cuts fall everywhere; a small maximum frame size
-  // keeps oversized announcements in reach of the fuzzer.
-  std::size_t piece = (data[0] % 16) + 1;
-  talk::FrameDecoder decoder(4096);
-  const char* bytes = reinterpret_cast<const char*>(data + 1);
-  std::size_t left = size - 1;
-  while (left > 0) {
-    std::size_t n = left < piece ? left : piece;
-    decoder.Feed(bytes, n);
-    bytes += n;
-    left -= n;
-    talk::Frame frame;
-    talk::FrameDecoder::Status status;
-    while ((status = decoder.Next(&frame)) == talk::FrameDecoder::Status::kFrame)
-      DecodeEveryWay(frame.payload);
-    if (status == talk::FrameDecoder::Status::kError)
+  // The first byte chooses the frame bound (64 bytes to 8 KiB), so oversized announcements stay
+  // in reach of the fuzzer.
+  const std::uint32_t max_payload = 64u << (data[0] % 8);
+  std::size_t pos = 1;
+  while (size - pos >= talk::kFrameHeaderBytes) {
+    talk::FrameHeader header;
+    std::string error;
+    if (!talk::DecodeFrameHeader(data + pos, max_payload, &header, &error))
+      break;  // a receiver closes the connection here
+    pos += talk::kFrameHeaderBytes;
+    if (size - pos < header.length)
       break;
+    DecodeEveryWay(std::string(reinterpret_cast<const char*>(data + pos), header.length));
+    pos += header.length;
   }
   return 0;
 }

@@ -48,10 +48,19 @@ CTevarTalkCOM::CTevarTalkCOM(ErrorCallback callback, void* user, const char* con
 
 CTevarTalkCOM::~CTevarTalkCOM() = default;
 
+// The callback and what() see a C string, which ends at the first NUL: a NUL inside a text (a
+// controller's error text may carry any byte) is written as "\0", so all three see one text.
 void CTevarTalkCOM::Fail(const std::string& text) {
+  std::string shown;
+  for (char c : text) {
+    if (c == '\0')
+      shown += "\\0";
+    else
+      shown += c;
+  }
   if (callback_ != nullptr)
-    callback_(user_, text.c_str());
-  throw CTevarTalkError(text);
+    callback_(user_, shown.c_str());
+  throw CTevarTalkError(shown);
 }
 
 talk::Session& CTevarTalkCOM::Ready() {
@@ -98,11 +107,16 @@ std::map<std::string, std::string> CTevarTalkCOM::GetOptionsMap() {
 
 bool CTevarTalkCOM::Capabilities(std::map<std::string, CAxis>& channels, bool flag) {
   talk::CapabilitiesResult capabilities;
-  std::string result = Request(talk::kCapabilities, talk::EncodeU8(flag ? 1 : 0));
-  if (!talk::DecodeCapabilitiesResult(result, &capabilities))
-    Fail("protocol error: malformed channel list");
-  for (const std::string& name : capabilities.channels)
-    channels.emplace(name, CAxis{name});
+  {
+    // The payload goes before the map is filled: the answer is never held three times over.
+    std::string result = Request(talk::kCapabilities, talk::EncodeU8(flag ? 1 : 0));
+    if (!talk::DecodeCapabilitiesResult(result, &capabilities))
+      Fail("protocol error: malformed channel list");
+  }
+  for (std::string& name : capabilities.channels) {
+    CAxis axis{name};
+    channels.emplace(std::move(name), std::move(axis));
+  }
   return capabilities.result;
 }
 

@@ -1,17 +1,17 @@
-// CTevarTalkCOM against a fake controller on a loopback port: what requests carry on the wire,
-// controller errors, unreachable, mute and foreign controllers, connections cut mid-frame, and
-// stalled transfers. What a real controller answers (refusals, keep-alives that outlast the idle
-// time-out, whole transfers) is checked end to end against the simulator, and the default
-// connection from the environment through MTalkClient.
+// CTevarTalkCOM against a scripted controller: the answers a controller may get wrong (hello,
+// malformed, unexpected or unasked-for frames, cut and stalled connections), what requests carry
+// and the texts the caller sees. A real controller's answers are checked end to end.
 #include "TevarTalkCOM.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <memory>
 
 #include "fake_peer.h"
+#include "fileio_testing.h"
 
 namespace talk {
 namespace {
@@ -19,15 +19,11 @@ namespace {
 using testing::AcceptHello;
 using testing::FakePeer;
 using testing::ReadRequest;
-using testing::Reply;
 using testing::SendRaw;
 
-// Time-outs short enough that a hang shows quickly, long enough for a loaded machine; the tests
-// about time-outs shorten them further.
 class TalkTest : public ::testing::Test {
  protected:
-  void SetUp() override { testing::SetEnvironment("TEVAR_TALK_TIMEOUT_MS", "3000"); }
-  void TearDown() override { testing::SetEnvironment("TEVAR_TALK_TIMEOUT_MS", ""); }
+  fileio_testing::ScopedEnv timeout_{"TEVAR_TALK_TIMEOUT_MS", "3000"};
 
   static std::unique_ptr<CTevarTalkCOM> Connect(const FakePeer& peer) {
     std::unique_ptr<CTevarTalkCOM> talk(
@@ -35,220 +31,183 @@ class TalkTest : public ::testing::Test {
     talk->postConnectFlag = true;
     return talk;
   }
+  static std::string Lost(const FakePeer& peer, const std::string& reason) {
+    return "connection to 127.0.0.1 port " + peer.port() + " lost: " + reason;
+  }
 };
+
+// A controller that answers the hello with `hello_answer` (a byte every `pause_ms` when given),
+// the first request with `request_answer` (noting the request's payload in *request), and closes.
+FakePeer::Script Answering(std::string hello_answer, std::string request_answer,
+                           std::string* request = nullptr, int pause_ms = 0) {
+  return [=](Socket& s) {
+    ReadRequest(s);
+    for (std::size_t i = 0; i<hello_answer.size(); i += pause_ms> 0 ? 1 : hello_answer.size()) {
+      SendRaw(s, hello_answer.substr(i, pause_ms > 0 ? 1 : std::string::npos));
+      std::this_thread::sleep_for(std::chrono::milliseconds(pause_ms));
+    }
+    const Frame frame = ReadRequest(s);
+    if (request != nullptr)
+      *request = frame.payload;
+    SendRaw(s, request_answer);
+  };
+}
+
+const std::string kHelloAccepted = EncodeFrame(kHelloOk, EncodeU32(kProtocolVersion));
 
 std::string MessageOf(const std::function<void()>& call) {
   try {
     call();
   } catch (const CTevarTalkError& error) {
+    EXPECT_EQ(std::strlen(error.what()), error.message.size());  // no text is cut short
     return error.message;
   }
   return "(no exception)";
-}
-
-// What the requests carry on the wire and how answers are merged; every request's answer from a
-// real controller is checked end to end.
-TEST_F(TalkTest, RequestsCarryTheirArgumentsAndAnswersComeBack) {
-  SetRequest seen_set;
-  std::uint8_t seen_flag = 9;
-  FakePeer peer([&](Socket& s) {
-    if (!AcceptHello(s))
-      return;
-    EXPECT_EQ(ReadRequest(s).type, kMachineName);
-    Reply(s, kKeepAlive);  // a keep-alive before the answer is skipped
-    Reply(s, kOk, EncodeText("DriveUnit.PH 150"));
-    EXPECT_EQ(ReadRequest(s).type, kComponents);
-    Reply(s, kOk, EncodeMap({{"COMP_B", "2.0"}, {"COMP_A", "1.0"}}));
-    Frame caps = ReadRequest(s);
-    DecodeU8(caps.payload, &seen_flag);
-    Reply(s, kOk, EncodeCapabilitiesResult({true, {"X", "Y"}}));
-    DecodeSetRequest(ReadRequest(s).payload, &seen_set);
-    Reply(s, kOk);
-    EXPECT_EQ(ReadRequest(s).type, kBye);
-  });
-  {
-    auto talk = Connect(peer);
-    EXPECT_EQ(talk->connectionState, 1);
-    EXPECT_EQ(talk->GetMachineName(), "DriveUnit.PH 150");
-    std::map<std::string, std::string> components = talk->GetComponentsMap();
-    EXPECT_EQ(components,
-              (std::map<std::string, std::string>{{"COMP_A", "1.0"}, {"COMP_B", "2.0"}}));
-    std::map<std::string, CAxis> channels{{"Z", CAxis{"Z"}}};
-    EXPECT_TRUE(talk->Capabilities(channels, false));
-    EXPECT_EQ(channels.size(), 3u);
-    EXPECT_EQ(channels.at("X").name, "X");
-    EXPECT_TRUE(talk->Set("Comp.Reset", 2.5, Position::NoReference, nullptr));
-  }
-  EXPECT_EQ(seen_flag, 0);
-  EXPECT_EQ(seen_set.name, "Comp.Reset");
-  EXPECT_EQ(seen_set.value, 2.5);
-  EXPECT_EQ(seen_set.reference, -1);
 }
 
 void RecordError(void* user, const char* text) {
   static_cast<std::string*>(user)->append(text);
 }
 
-TEST_F(TalkTest, ControllerErrorsBecomeTheExceptionTextAndTheConnectionStaysUsable) {
-  FakePeer peer([](Socket& s) {
-    if (!AcceptHello(s))
-      return;
-    ReadRequest(s);
-    Reply(s, kError, EncodeText("Receive: unknown value 'nope'"));
-    ReadRequest(s);
-    Reply(s, kError, EncodeText("Set: no channel 'Q'"));
-    ReadRequest(s);
-    Reply(s, kOk, EncodeText("still here"));
-  });
-  std::string seen;
-  CTevarTalkCOM talk(&RecordError, &seen, peer.connection().c_str(), nullptr);
-  EXPECT_EQ(MessageOf([&] { talk.GetMachineName(); }),
-            "connection not confirmed (postConnectFlag is not set)");
-  seen.clear();  // the error callback hears every thrown text
-  talk.postConnectFlag = true;
-  std::string value = "untouched";
-  long error = 0;
-  EXPECT_EQ(MessageOf([&] { talk.Receive("nope", value, &error); }),
-            "Receive: unknown value 'nope'");
-  EXPECT_EQ(value, "untouched");
-  EXPECT_EQ(error, -1);
-  EXPECT_EQ(seen, "Receive: unknown value 'nope'");
-  EXPECT_EQ(MessageOf([&] { talk.Set("Q", 1, Position::NoReference, nullptr); }),
-            "Set: no channel 'Q'");
-  EXPECT_EQ(talk.connectionState, 1);
-  EXPECT_TRUE(talk.Receive("again", value, &error));
-  EXPECT_EQ(value, "still here");
-  EXPECT_EQ(error, 0);
-}
-
-TEST_F(TalkTest, UnreachableOrMuteControllersLeaveANegativeStateButBadTextsThrow) {
-  std::string nowhere = "127.0.0.1 " + testing::UnusedPort();
-  CTevarTalkCOM unreachable(nullptr, nullptr, nowhere.c_str(), nullptr);
-  EXPECT_EQ(unreachable.connectionState, -1);
-
-  testing::SetEnvironment("TEVAR_TALK_TIMEOUT_MS", "400");
-  FakePeer silent([](Socket& s) { ReadRequest(s); });  // never answers the hello
-  CTevarTalkCOM mute(nullptr, nullptr, silent.connection().c_str(), nullptr);
-  EXPECT_EQ(mute.connectionState, -1);
-
-  // Bad connection texts and foreign peers throw instead.
-  CMTConnection link("127.0.0.1", "99999");
-  EXPECT_EQ(MessageOf([&] { CTevarTalkCOM t(nullptr, nullptr, "127.0.0.1 1", &link); }),
-            "invalid connection text '127.0.0.1 99999': port '99999' is not a number from 1 to "
-            "65535");
-  FakePeer foreign([](Socket& s) {
-    ReadRequest(s);
-    Reply(s, kOk, "");
-  });
-  EXPECT_EQ(
-      MessageOf([&] { CTevarTalkCOM t(nullptr, nullptr, foreign.connection().c_str(), nullptr); }),
-      "protocol error: unexpected answer to the hello (frame type 131)");
-}
-
-TEST_F(TalkTest, AConnectionCutAtAnyByteOfTheAnswerThrowsAndStaysClosed) {
-  std::string answer = EncodeFrame(kKeepAlive, "") + EncodeFrame(kOk, EncodeText("DriveUnit"));
-  for (std::size_t cut = 0; cut < answer.size(); ++cut) {
-    FakePeer peer([&](Socket& s) {
-      if (!AcceptHello(s))
-        return;
-      ReadRequest(s);
-      SendRaw(s, answer.substr(0, cut));
-    });
-    auto talk = Connect(peer);
-    std::string message = MessageOf([&] { talk->GetMachineName(); });
-    EXPECT_EQ(message, "connection to 127.0.0.1 port " + peer.port() +
-                           " lost: connection closed by the peer")
-        << "cut at " << cut;
-    EXPECT_EQ(talk->connectionState, -3);
-    EXPECT_EQ(MessageOf([&] { talk->GetMachineName(); }), "no connection to the controller");
+// Nothing but HELLO_OK or REFUSED is a hello answer. A HELLO_OK that trickles in past the connect
+// time-out, each byte well within it, leaves the machine unreachable.
+TEST_F(TalkTest, AHelloAnsweredWrongOrTooLateThrowsWithTheReasonOrLeavesTheMachineUnreachable) {
+  timeout_.Set("500");
+  const std::string kBad = "protocol error: bad frame in answer to the hello: ";
+  const struct {
+    std::string answer, message;
+    int pause_ms = 0, state = 0;
+  } cases[] = {
+      {EncodeFrame(kError, EncodeText("version")), "controller rejected the hello: version"},
+      {EncodeFrame(kOk, ""), "protocol error: unexpected answer to the hello (frame type 131)"},
+      {"HTTP/1.1 400 Bad Request\r\n\r\n", kBad + "bad frame magic 0x48 0x54"},
+      {std::string("TK\x81\0\xff\xff\xff\xff", 8),
+       kBad + "frame of 4294967295 bytes exceeds the maximum of 16777216 bytes"},
+      {kHelloAccepted, "(no exception)", 150, -1},
+  };
+  for (const auto& c : cases) {
+    FakePeer peer(Answering(c.answer, "", nullptr, c.pause_ms));
+    std::string seen;
+    int state = 0;
+    EXPECT_EQ(MessageOf([&] {
+                CTevarTalkCOM t(&RecordError, &seen, peer.connection().c_str(), nullptr);
+                state = t.connectionState;
+              }),
+              c.message);
+    EXPECT_EQ(state, c.state);
+    EXPECT_EQ(seen, c.state == 0 ? c.message : "");
   }
 }
 
-TEST_F(TalkTest, MalformedAnswersAreProtocolErrors) {
-  FakePeer peer([](Socket& s) {
-    if (!AcceptHello(s))
-      return;
-    ReadRequest(s);
-    Reply(s, kOk, EncodeText("x") + "trailing");
-    ReadRequest(s);
-    SendRaw(s, std::string("TK\x83\x00\xff\xff\xff\xff", 8));  // announces 4 GiB
-  });
-  auto talk = Connect(peer);
-  EXPECT_EQ(MessageOf([&] { talk->GetMachineName(); }), "protocol error: malformed machine name");
-  EXPECT_EQ(MessageOf([&] { talk->GetComponentsMap(); }),
-            "connection to 127.0.0.1 port " + peer.port() +
-                " lost: frame of 4294967295 bytes exceeds the maximum of 16777216 bytes");
+TEST_F(TalkTest, AnUnconfirmedConnectionFailsBeforeTheWireAndTheErrorCodeTellsFailureFromSuccess) {
+  FakePeer peer(Answering(kHelloAccepted, EncodeFrame(kOk, EncodeText("IPO-7"))));
+  CTevarTalkCOM talk(nullptr, nullptr, peer.connection().c_str(), nullptr);
+  std::string value;
+  long code = 5;
+  EXPECT_EQ(MessageOf([&] { talk.Receive("id", value, &code); }),
+            "connection not confirmed (postConnectFlag is not set)");
+  EXPECT_EQ(code, -1);
+  talk.postConnectFlag = true;
+  EXPECT_TRUE(talk.Receive("id", value, &code));
+  EXPECT_EQ(value + " " + std::to_string(code), "IPO-7 0");
 }
 
-// The bytes of a transfer and the controller's verdict are checked end to end; here the chunking,
-// with a keep-alive before the verdict.
-TEST_F(TalkTest, SendStreamsThePayloadInChunksOfTheFixedSize) {
-  SendBeginRequest begin;
-  std::vector<std::size_t> chunks;
-  FakePeer peer([&](Socket& s) {
-    if (!AcceptHello(s) || !DecodeSendBegin(ReadRequest(s).payload, &begin))
-      return;
-    for (std::size_t got = 0; got < begin.total_size; got += chunks.back()) {
-      Frame chunk = ReadRequest(s);
-      if (chunk.type != kSendChunk)
-        return;
-      chunks.push_back(chunk.payload.size());
+// An answer that does not decode leaves the stream in step and the connection open; a frame that
+// breaks the stream closes it. The requests carry the caller's arguments.
+TEST_F(TalkTest, AnswersThatDoNotFitTheRequestAreProtocolErrors) {
+  using Call = std::function<void(CTevarTalkCOM&)>;
+  const Call name = [](CTevarTalkCOM& t) { t.GetMachineName(); };
+  struct Case {
+    Call call;
+    std::string answer, message;  // a message starting "lost: " is of a closed connection
+    std::string request = "";
+  };
+  std::vector<Case> cases = {
+      {name, EncodeFrame(kOk, EncodeText("x") + "y"), "protocol error: malformed machine name"},
+      {[](CTevarTalkCOM& t) { t.GetComponentsMap(); }, EncodeFrame(kOk, EncodeU32(1)),
+       "protocol error: malformed components map"},
+      {[](CTevarTalkCOM& t) { t.GetOptionsMap(); }, EncodeFrame(kOk, ""),
+       "protocol error: malformed options map"},
+      {[](CTevarTalkCOM& t) {
+         std::map<std::string, CAxis> m;
+         t.Capabilities(m, true);
+       },
+       EncodeFrame(kOk, EncodeU8(2) + EncodeU32(0)), "protocol error: malformed channel list",
+       EncodeU8(1)},
+      {[](CTevarTalkCOM& t) {
+         std::string v;
+         t.Receive("id", v, nullptr);
+       },
+       EncodeFrame(kOk, ""), "protocol error: malformed value of id", EncodeText("id")},
+      {[](CTevarTalkCOM& t) { t.Set("X", 2.5, Position::NoReference, nullptr); },
+       EncodeFrame(kOk, "x"), "protocol error: malformed answer to Set",
+       EncodeSetRequest({"X", 2.5, -1})},
+      {name, EncodeFrame(kError, "\x01"), "protocol error: malformed error text"},
+      {[](CTevarTalkCOM& t) { t.Set(nullptr, 1, Position::NoReference, nullptr); }, "",
+       "Set: no value name"},
+      {name, EncodeFrame(kError, EncodeText(std::string("bad\0name", 8))), "bad\\0name"},
+      {name, EncodeFrame(kHelloOk, EncodeU32(1)),
+       "lost: protocol error: unexpected frame type 129"},
+      {name, std::string("TK\x83\0\xff\xff\xff\xff", 8),
+       "lost: frame of 4294967295 bytes exceeds the maximum of 16777216 bytes"},
+      // An answer nobody asked for: two for one request, or one before any request.
+      {[](CTevarTalkCOM& t) {
+         EXPECT_EQ(t.GetMachineName(), "M");
+         t.GetMachineName();
+       },
+       EncodeFrame(kOk, EncodeText("M")) + EncodeFrame(kOk, EncodeText("M")),
+       "lost: protocol error: frame type 131 answers no request"},
+  };
+  // A connection cut at any byte of an answer (a keep-alive, then the machine name).
+  const std::string answer = EncodeFrame(kKeepAlive, "") + EncodeFrame(kOk, EncodeText("M"));
+  for (std::size_t cut = 0; cut < answer.size(); ++cut)
+    cases.push_back({name, answer.substr(0, cut), "lost: connection closed by the peer"});
+  for (const auto& c : cases) {
+    std::string request;
+    {
+      FakePeer peer(Answering(kHelloAccepted, c.answer, &request));
+      auto talk = Connect(peer);
+      const bool lost = c.message.compare(0, 6, "lost: ") == 0;
+      EXPECT_EQ(MessageOf([&] { c.call(*talk); }),
+                lost ? Lost(peer, c.message.substr(6)) : c.message);
+      EXPECT_EQ(talk->connectionState, lost ? -3 : 1) << c.message;
+      if (lost) {  // and stays closed, without touching the network
+        EXPECT_EQ(MessageOf([&] { c.call(*talk); }), "no connection to the controller");
+      }
     }
-    Reply(s, kKeepAlive);
-    Reply(s, kOk);
-  });
-  EXPECT_TRUE(Connect(peer)->Send("COMP_A", std::string(2 * kSendChunkBytes + 3, 'p')));
-  EXPECT_EQ(begin.name, "COMP_A");
-  EXPECT_EQ(chunks, (std::vector<std::size_t>{kSendChunkBytes, kSendChunkBytes, 3}));
+    EXPECT_EQ(request, c.request) << c.message;
+  }
+  FakePeer early(Answering(kHelloAccepted + EncodeFrame(kOk, EncodeText("M")), ""));
+  EXPECT_EQ(MessageOf([&] { Connect(early)->GetOptionsMap(); }),
+            Lost(early, "protocol error: frame type 131 answers no request"));
 }
 
-TEST_F(TalkTest, AControllerThatCutsATransferMakesSendThrow) {
-  FakePeer peer([](Socket& s) {
-    if (!AcceptHello(s))
-      return;
-    ReadRequest(s);  // SEND_BEGIN
-    ReadRequest(s);  // the first chunk; then the controller goes away
-  });
-  auto talk = Connect(peer);
-  std::string message = MessageOf([&] { talk->Send("COMP", std::string(64u << 20, 'x')); });
-  std::string expected = "connection to 127.0.0.1 port " + peer.port() + " lost: ";
-  EXPECT_EQ(message.compare(0, expected.size(), expected), 0) << message;
-  EXPECT_EQ(talk->connectionState, -3);
-  EXPECT_EQ(MessageOf([&] { talk->Send("COMP", "x"); }), "no connection to the controller");
-}
-
-TEST_F(TalkTest, AControllerThatStopsAnsweringOrReadingMakesTheCallFail) {
-  testing::SetEnvironment("TEVAR_TALK_TIMEOUT_MS", "400");
+// The peers hold the connection until the client gave up, kPeerWaitMs at most: a missing time-out
+// ends the call with another text instead of hanging the test.
+TEST_F(TalkTest, AControllerThatStopsAnsweringOrReadingFailsTheCallWithItsTimeOut) {
+  timeout_.Set("400");
   FakePeer mute([](Socket& s) {
-    if (!AcceptHello(s))
-      return;
+    AcceptHello(s);
     ReadRequest(s);
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    ReadRequest(s);  // until the client leaves
   });
   auto talk = Connect(mute);
   EXPECT_EQ(MessageOf([&] { talk->GetOptionsMap(); }),
-            "connection to 127.0.0.1 port " + mute.port() +
-                " lost: time-out: no data from the peer for 400 ms");
+            Lost(mute, "time-out: no data from the peer for 400 ms"));
 
-  // The peer reads the start of the transfer and then stops reading without closing: the
-  // socket buffers fill up and the write time-out must end the Send.
-  std::atomic<bool> done{false};
+  // Reads the start of a transfer, then stops reading: the socket buffers fill up.
+  std::atomic<bool> failed{false};
   FakePeer stalled([&](Socket& s) {
-    if (!AcceptHello(s))
-      return;
+    AcceptHello(s);
     ReadRequest(s);
     ReadRequest(s);
-    while (!done)
+    for (int i = 0; i < testing::kPeerWaitMs / 20 && !failed; ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
   });
   auto sender = Connect(stalled);
-  auto start = std::chrono::steady_clock::now();
   std::string message = MessageOf([&] { sender->Send("COMP", std::string(256u << 20, 'x')); });
-  done = true;
-  EXPECT_EQ(message, "connection to 127.0.0.1 port " + stalled.port() +
-                         " lost: time-out: peer accepted no data for 400 ms");
-  // A hang guard, not a performance figure.
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
+  failed = true;
+  EXPECT_EQ(message, Lost(stalled, "time-out: peer accepted no data for 400 ms"));
   EXPECT_EQ(sender->connectionState, -3);
 }
 

@@ -40,18 +40,25 @@ bool IsPortNumber(const std::string& port) {
   return value >= 1 && value <= 65535;
 }
 
+bool IsDigits(const std::string& word) {
+  return !word.empty() && word.find_first_not_of("0123456789") == std::string::npos;
+}
+
 }  // namespace
 
 bool ParseConnectionText(const std::string& text, Endpoint* endpoint, std::string* error) {
-  // A text that starts with a blank has no host: its first word is the port.
+  // Host and port come from an update description unchanged, blanks included (" 10.0.0.7  4170"),
+  // so the words count, not the blanks. A single word is the port when it is a number, else the
+  // host: the program writes " port" when only the port is known and "host " when only the host.
   std::size_t pos = 0;
-  bool has_host = !text.empty() && !IsBlank(text[0]);
-  std::string host = has_host ? NextWord(text, &pos) : std::string();
+  std::string host = NextWord(text, &pos);
   std::string port = NextWord(text, &pos);
   if (pos < text.size()) {
     *error = "invalid connection text '" + text + "': expected \"host port\"";
     return false;
   }
+  if (port.empty() && IsDigits(host))
+    host.swap(port);
   if (!port.empty() && !IsPortNumber(port)) {
     *error = "invalid connection text '" + text + "': port '" + port +
              "' is not a number from 1 to 65535";

@@ -17,7 +17,8 @@ struct Timeouts {
 };
 
 // Parses "host port". A missing host is 127.0.0.1, a missing port 4170; blanks and tabs around
-// and between the two are skipped. Fails with a text for a port that is not a number from 1 to
+// and between the two are skipped. A single word is the port when it is all digits, else the
+// host. Fails with a text for a port that is not a number from 1 to
 // 65535 or for anything after the port.
 bool ParseConnectionText(const std::string& text, Endpoint* endpoint, std::string* error);
 

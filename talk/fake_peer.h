@@ -1,9 +1,8 @@
 // Test double for the controller side: a loopback listener whose one connection is served by a
-// script on a thread of its own, plus helpers that scripts use to read requests and answer them.
-// Header-only and used by tests only (the library never includes it).
+// script on a thread of its own, and helpers for scripts. Every wait is bounded by kPeerWaitMs,
+// so a client that hangs makes its test fail, not stall. Used by tests only.
 #pragma once
 
-#include <cstdlib>
 #include <functional>
 #include <string>
 #include <thread>
@@ -16,19 +15,7 @@
 namespace talk {
 namespace testing {
 
-// Long enough for a slow Wine start, short enough that a broken test ends.
-constexpr int kPeerWaitMs = 20000;
-
-inline void SetEnvironment(const char* name, const char* value) {
-#ifdef _WIN32
-  _putenv_s(name, value);
-#else
-  if (*value == '\0')
-    unsetenv(name);
-  else
-    setenv(name, value, 1);
-#endif
-}
+constexpr int kPeerWaitMs = 20000;  // long enough for a slow Wine start
 
 // Reads one frame; a frame of type 0 when the stream failed or ended.
 inline Frame ReadRequest(Socket& socket) {
@@ -39,33 +26,31 @@ inline Frame ReadRequest(Socket& socket) {
   return frame;
 }
 
-inline void Reply(Socket& socket, std::uint8_t type, const std::string& payload = "") {
-  std::string error;
-  WriteFrame(socket, type, payload, kPeerWaitMs, &error);
-}
-
 inline void SendRaw(Socket& socket, const std::string& bytes) {
   std::string error;
   socket.SendAll(bytes.data(), bytes.size(), kPeerWaitMs, &error);
 }
 
-// Reads the client's HELLO and accepts it; false when the first frame was something else.
-inline bool AcceptHello(Socket& socket) {
-  Frame hello = ReadRequest(socket);
-  if (hello.type != kHello)
-    return false;
+inline void Reply(Socket& socket, std::uint8_t type, const std::string& payload = "") {
+  SendRaw(socket, EncodeFrame(type, payload));
+}
+
+// Reads the client's hello and accepts it.
+inline void AcceptHello(Socket& socket) {
+  ReadRequest(socket);
   Reply(socket, kHelloOk, EncodeU32(kProtocolVersion));
-  return true;
 }
 
 class FakePeer {
  public:
   using Script = std::function<void(Socket& client)>;
 
-  // Listens on a free loopback port and serves the first connection with `script`.
-  explicit FakePeer(Script script) {
+  // Listens on `host` and `port` ("0": a free port) and serves the first connection with
+  // `script`. listening() is false when the address was taken.
+  explicit FakePeer(Script script, const char* host = "127.0.0.1", const char* port = "0")
+      : host_(host) {
     std::string error;
-    Socket::Listen("127.0.0.1", "0", &listener_, &error);
+    Socket::Listen(host, port, &listener_, &error);
     port_ = std::to_string(listener_.LocalPort());
     thread_ = std::thread([this, script] {
       Socket client;
@@ -75,25 +60,17 @@ class FakePeer {
     });
   }
   ~FakePeer() { thread_.join(); }
-  FakePeer(const FakePeer&) = delete;
-  FakePeer& operator=(const FakePeer&) = delete;
 
+  bool listening() const { return listener_.valid(); }
   const std::string& port() const { return port_; }
-  std::string connection() const { return "127.0.0.1 " + port_; }
+  std::string connection() const { return host_ + " " + port_; }
 
  private:
+  std::string host_;
   Socket listener_;
   std::string port_;
   std::thread thread_;
 };
-
-// A port on which nothing listens (it was free a moment ago).
-inline std::string UnusedPort() {
-  Socket probe;
-  std::string error;
-  Socket::Listen("127.0.0.1", "0", &probe, &error);
-  return std::to_string(probe.LocalPort());
-}
 
 }  // namespace testing
 }  // namespace talk

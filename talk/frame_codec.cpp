@@ -75,35 +75,6 @@ std::string EncodeFrame(std::uint8_t type, const std::string& payload) {
   return frame;
 }
 
-void FrameDecoder::Feed(const char* data, std::size_t size) {
-  if (!error_.empty())
-    return;
-  // Drop what was already handed out before growing, so the buffer holds at most one frame plus
-  // what the caller fed at once.
-  if (consumed_ > 0) {
-    buffer_.erase(0, consumed_);
-    consumed_ = 0;
-  }
-  buffer_.append(data, size);
-}
-
-FrameDecoder::Status FrameDecoder::Next(Frame* frame) {
-  if (!error_.empty())
-    return Status::kError;
-  if (buffered() < kFrameHeaderBytes)
-    return Status::kNeedMore;
-  const auto* start = reinterpret_cast<const unsigned char*>(buffer_.data() + consumed_);
-  FrameHeader header;
-  if (!DecodeFrameHeader(start, max_payload_, &header, &error_))
-    return Status::kError;
-  if (buffered() - kFrameHeaderBytes < header.length)
-    return Status::kNeedMore;
-  frame->type = header.type;
-  frame->payload.assign(buffer_, consumed_ + kFrameHeaderBytes, header.length);
-  consumed_ += kFrameHeaderBytes + header.length;
-  return Status::kFrame;
-}
-
 PayloadWriter& PayloadWriter::PutU8(std::uint8_t value) {
   AppendLittleEndian(&bytes_, value, 1);
   return *this;
@@ -218,7 +189,7 @@ bool PayloadReader::GetMap(std::map<std::string, std::string>* map) {
   if (!GetU32(&count))
     return false;
   // Each entry needs at least two length fields: a count beyond that cannot be genuine.
-  if (count > (data_.size() - pos_) / 8)
+  if (count > kMaxListEntries || count > (data_.size() - pos_) / 8)
     return Fail();
   for (std::uint32_t i = 0; i < count; ++i) {
     std::string key, value;
@@ -233,7 +204,8 @@ bool PayloadReader::GetList(std::vector<std::string>* list) {
   std::uint32_t count = 0;
   if (!GetU32(&count))
     return false;
-  if (count > (data_.size() - pos_) / 4)
+  // Checked before the reserve: each name needs at least its length field.
+  if (count > kMaxListEntries || count > (data_.size() - pos_) / 4)
     return Fail();
   list->reserve(list->size() + count);
   for (std::uint32_t i = 0; i < count; ++i) {

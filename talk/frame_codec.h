@@ -1,6 +1,6 @@
-// Encoding and decoding of machine-talk frames and of the fields inside their payloads, for both
-// sides of the connection. Nothing here touches a socket: the codec works on bytes, so it can be
-// fed from a socket, a test string or a fuzzer.
+// Encoding and decoding of machine-talk frame headers and of the fields inside their payloads,
+// for both sides of the connection. Nothing here touches a socket: the codec works on bytes, so
+// it can be fed from a socket (frame_io.h), a test string or a fuzzer.
 //
 // Every length read from the peer is checked against what is actually available (or against the
 // configured maximum for a frame) before anything is allocated for it.
@@ -38,33 +38,6 @@ bool DecodeFrameHeader(const unsigned char in[kFrameHeaderBytes], std::uint32_t 
 // A whole frame (header and payload) as bytes, for small frames.
 std::string EncodeFrame(std::uint8_t type, const std::string& payload);
 
-// Cuts a byte stream into frames. Feed it bytes as they arrive and call Next until it answers
-// kNeedMore. After kError the decoder stays failed (error() says why); the stream cannot be
-// resynchronised, the connection must be closed. Not thread-safe.
-class FrameDecoder {
- public:
-  enum class Status { kNeedMore, kFrame, kError };
-
-  explicit FrameDecoder(std::uint32_t max_payload = kDefaultMaxFrameBytes)
-      : max_payload_(max_payload) {}
-
-  // Appends bytes of the stream.
-  void Feed(const char* data, std::size_t size);
-
-  // Takes the next complete frame out of the buffered bytes into *frame.
-  Status Next(Frame* frame);
-
-  const std::string& error() const { return error_; }
-  // Bytes fed but not yet returned as frames.
-  std::size_t buffered() const { return buffer_.size() - consumed_; }
-
- private:
-  std::uint32_t max_payload_;
-  std::string buffer_;
-  std::size_t consumed_ = 0;
-  std::string error_;
-};
-
 // Appends payload fields in the protocol's encoding: little-endian integers, IEEE-754 doubles as
 // their 64 bits, strings as a u32 length and the bytes, maps and lists as a u32 count and their
 // elements.
@@ -87,8 +60,9 @@ class PayloadWriter {
 };
 
 // Reads payload fields written by PayloadWriter. Every Get fails (returns false and leaves the
-// reader failed) when the payload ends before the field does or a count cannot fit in what is
-// left; the reader never reads past the payload. The payload must outlive the reader.
+// reader failed) when the payload ends before the field does, a count cannot fit in what is left
+// or exceeds kMaxListEntries; the reader never reads past the payload and reserves nothing
+// before a count passed those checks. The payload must outlive the reader.
 class PayloadReader {
  public:
   explicit PayloadReader(const std::string& payload) : data_(payload) {}

@@ -26,7 +26,8 @@ IoStatus ReadFrameHeader(Socket& socket, std::uint32_t max_payload, int timeout_
   IoStatus status = socket.ReceiveExact(bytes, sizeof bytes, timeout_ms, error);
   if (status != IoStatus::kOk)
     return status;
-  return DecodeFrameHeader(bytes, max_payload, header, error) ? IoStatus::kOk : IoStatus::kFailed;
+  return DecodeFrameHeader(bytes, max_payload, header, error) ? IoStatus::kOk
+                                                              : IoStatus::kMalformed;
 }
 
 IoStatus ReadFrame(Socket& socket, std::uint32_t max_payload, int timeout_ms, Frame* frame,

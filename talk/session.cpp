@@ -4,6 +4,7 @@
 #include "session.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "frame_io.h"
 #include "messages.h"
@@ -20,22 +21,29 @@ Session::~Session() {
 }
 
 OpenResult Session::Open(std::string* error) {
+  const Deadline deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(timeouts_.connect_ms);
   if (!Socket::Connect(endpoint_.host, endpoint_.port, timeouts_.connect_ms, &socket_, error))
     return OpenResult::kUnreachable;
+  // The whole exchange ends by the deadline, however slowly the answer trickles in.
+  socket_.SetDeadline(deadline);
   std::string reason;
   Frame frame;
-  IoStatus status =
-      WriteFrame(socket_, kHello, EncodeU32(kProtocolVersion), timeouts_.connect_ms, &reason);
+  IoStatus status = WriteFrame(socket_, kHello, EncodeU32(kProtocolVersion), -1, &reason);
   // Keep-alives are not expected here: the controller answers the hello at once.
   if (status == IoStatus::kOk)
-    status = ReadFrame(socket_, kDefaultMaxFrameBytes, timeouts_.connect_ms, &frame, &reason);
-  if (status != IoStatus::kOk) {
-    socket_.Close();
-    *error = "no hello from the controller at " + endpoint_.host + " port " + endpoint_.port +
-             ": " + reason;
-    return OpenResult::kUnreachable;
+    status = ReadFrame(socket_, kDefaultMaxFrameBytes, -1, &frame, &reason);
+  socket_.ClearDeadline();
+  if (status == IoStatus::kOk)
+    return CheckHelloAnswer(frame, error);
+  socket_.Close();
+  if (status == IoStatus::kMalformed) {
+    *error = "protocol error: bad frame in answer to the hello: " + reason;
+    return OpenResult::kBroken;
   }
-  return CheckHelloAnswer(frame, error);
+  *error = "no hello from the controller at " + endpoint_.host + " port " + endpoint_.port + ": " +
+           reason;
+  return OpenResult::kUnreachable;
 }
 
 OpenResult Session::CheckHelloAnswer(const Frame& frame, std::string* error) {
@@ -86,11 +94,34 @@ bool Session::AwaitResponse(std::string* result, std::string* error) {
       *result = std::move(frame.payload);
       return true;
     }
-    if (frame.type == kError && DecodeText(frame.payload, error))
+    if (frame.type != kError) {
+      Lose("protocol error: unexpected frame type " + std::to_string(frame.type), error);
       return false;
-    Lose("protocol error: unexpected frame type " + std::to_string(frame.type), error);
+    }
+    if (!DecodeText(frame.payload, error))
+      *error = "protocol error: malformed error text";
     return false;
   }
+}
+
+// Nothing may arrive while no request is pending: taken as the next request's answer, such a
+// frame would shift every later answer by one. Keep-alives are harmless and skipped.
+bool Session::NothingPending(std::string* error) {
+  std::string reason;
+  while (socket_.WaitReadable(0, &reason) == IoStatus::kOk) {
+    Frame frame;
+    IoStatus status = ReadFrame(socket_, kDefaultMaxFrameBytes, timeouts_.idle_ms, &frame, &reason);
+    if (status != IoStatus::kOk) {
+      Lose(reason, error);
+      return false;
+    }
+    if (frame.type != kKeepAlive || !frame.payload.empty()) {
+      Lose("protocol error: frame type " + std::to_string(frame.type) + " answers no request",
+           error);
+      return false;
+    }
+  }
+  return true;
 }
 
 bool Session::Request(std::uint8_t type, const std::string& payload, std::string* result,
@@ -99,7 +130,8 @@ bool Session::Request(std::uint8_t type, const std::string& payload, std::string
     *error = "no connection to the controller";
     return false;
   }
-  return WriteOrLose(type, payload.data(), payload.size(), error) && AwaitResponse(result, error);
+  return NothingPending(error) && WriteOrLose(type, payload.data(), payload.size(), error) &&
+         AwaitResponse(result, error);
 }
 
 bool Session::Send(const std::string& name, const std::string& data, std::string* error) {
@@ -108,7 +140,7 @@ bool Session::Send(const std::string& name, const std::string& data, std::string
     return false;
   }
   std::string begin = EncodeSendBegin({name, static_cast<std::uint64_t>(data.size())});
-  if (!WriteOrLose(kSendBegin, begin.data(), begin.size(), error))
+  if (!NothingPending(error) || !WriteOrLose(kSendBegin, begin.data(), begin.size(), error))
     return false;
   for (std::size_t offset = 0; offset < data.size(); offset += kSendChunkBytes) {
     std::size_t size = std::min<std::size_t>(kSendChunkBytes, data.size() - offset);

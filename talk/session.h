@@ -14,9 +14,9 @@ namespace talk {
 
 enum class OpenResult {
   kConnected,
-  kUnreachable,  // no TCP connection, or no hello answer in time
+  kUnreachable,  // no TCP connection, or no hello answer within the connect time-out
   kRefused,      // the controller answered REFUSED
-  kBroken,       // the peer does not speak the protocol (error text says how)
+  kBroken,  // the peer answered the hello with a bad frame or a wrong one (error text says how)
 };
 
 class Session {
@@ -26,13 +26,14 @@ class Session {
   // Sends BYE (best effort, without waiting) and closes.
   ~Session();
 
-  // Connects and performs the hello exchange. *error says what went wrong for every result but
-  // kConnected.
+  // Connects and performs the hello exchange, both within the connect time-out. *error says what
+  // went wrong for every result but kConnected.
   OpenResult Open(std::string* error);
 
   // Sends one request and waits for its response, skipping keep-alives. On OK, *result gets the
   // response payload. On ERROR, *error gets the controller's text and the session stays usable;
-  // on any other failure the session is closed (lost() turns true).
+  // on any other failure the session is closed (lost() turns true). A frame that arrived before
+  // the request (no request was pending) is a protocol error.
   bool Request(std::uint8_t type, const std::string& payload, std::string* result,
                std::string* error);
 
@@ -47,6 +48,7 @@ class Session {
   OpenResult CheckHelloAnswer(const Frame& frame, std::string* error);
   bool WriteOrLose(std::uint8_t type, const char* data, std::size_t size, std::string* error);
   bool AwaitResponse(std::string* result, std::string* error);
+  bool NothingPending(std::string* error);
   void Lose(const std::string& reason, std::string* error);
 
   Endpoint endpoint_;

@@ -15,13 +15,16 @@ namespace {
 // calls, small enough for Winsock's int-sized lengths.
 constexpr std::size_t kMaxBytesPerCall = 16u * 1024u * 1024u;
 
-std::string TimeOutText(const char* what, int timeout_ms) {
-  return std::string("time-out: ") + what + " for " + std::to_string(timeout_ms) + " ms";
-}
-
 }  // namespace
 
-Socket::Socket(Socket&& other) noexcept : handle_(other.handle_) {
+int MillisecondsUntil(Deadline deadline) {
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+      deadline - std::chrono::steady_clock::now());
+  return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+Socket::Socket(Socket&& other) noexcept
+    : handle_(other.handle_), deadline_(other.deadline_), has_deadline_(other.has_deadline_) {
   other.handle_ = kNoSocket;
 }
 
@@ -29,9 +32,31 @@ Socket& Socket::operator=(Socket&& other) noexcept {
   if (this != &other) {
     Close();
     handle_ = other.handle_;
+    deadline_ = other.deadline_;
+    has_deadline_ = other.has_deadline_;
     other.handle_ = kNoSocket;
   }
   return *this;
+}
+
+IoStatus Socket::Wait(bool for_read, int timeout_ms, std::string* error) const {
+  int wait = timeout_ms;
+  bool by_deadline = false;
+  if (has_deadline_) {
+    const int left = MillisecondsUntil(deadline_);
+    by_deadline = timeout_ms < 0 || left < timeout_ms;
+    if (by_deadline)
+      wait = left;
+  }
+  const IoStatus ready = detail::WaitReady(
+      handle_, for_read ? detail::WaitFor::kRead : detail::WaitFor::kWrite, wait, error);
+  if (ready == IoStatus::kTimedOut && by_deadline)
+    *error = "time-out: the exchange took longer than allowed";
+  else if (ready == IoStatus::kTimedOut)
+    *error = std::string("time-out: ") +
+             (for_read ? "no data from the peer" : "peer accepted no data") + " for " +
+             std::to_string(timeout_ms) + " ms";
+  return ready;
 }
 
 void Socket::Close() {
@@ -48,9 +73,7 @@ IoStatus Socket::SendAll(const void* data, std::size_t size, int timeout_ms, std
     if (sent < 0)
       return IoStatus::kFailed;
     if (sent == 0) {
-      IoStatus ready = detail::WaitReady(handle_, detail::WaitFor::kWrite, timeout_ms, error);
-      if (ready == IoStatus::kTimedOut)
-        *error = TimeOutText("peer accepted no data", timeout_ms);
+      IoStatus ready = Wait(false, timeout_ms, error);
       if (ready != IoStatus::kOk)
         return ready;
       continue;
@@ -77,9 +100,7 @@ IoStatus Socket::ReceiveSome(void* data, std::size_t capacity, int timeout_ms,
     }
     if (got == -2)
       return IoStatus::kFailed;
-    IoStatus ready = detail::WaitReady(handle_, detail::WaitFor::kRead, timeout_ms, error);
-    if (ready == IoStatus::kTimedOut)
-      *error = TimeOutText("no data from the peer", timeout_ms);
+    IoStatus ready = Wait(true, timeout_ms, error);
     if (ready != IoStatus::kOk)
       return ready;
   }

@@ -5,10 +5,12 @@
 //
 // Sockets are non-blocking inside; every wait is bounded by the time-out given to the call
 // (milliseconds; a negative time-out waits without limit). Time-outs are idle time-outs: they
-// bound the wait for the next byte to move, not the whole transfer. Writing to a peer that has
-// gone never raises a signal. A Socket is used by one thread at a time.
+// bound the wait for the next byte to move, not the whole transfer. An exchange that must end in
+// time as a whole (a hello, a request frame) sets a deadline, which cuts every wait short.
+// Writing to a peer that has gone never raises a signal. A Socket is used by one thread at a time.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -20,11 +22,14 @@ using NativeSocket = std::intptr_t;
 constexpr NativeSocket kNoSocket = -1;
 
 enum class IoStatus {
-  kOk,        // the whole request was done
-  kClosed,    // the peer closed the connection (orderly end of stream)
-  kTimedOut,  // nothing moved for the whole time-out
-  kFailed,    // an operating-system error; the error text says which
+  kOk,         // the whole request was done
+  kClosed,     // the peer closed the connection (orderly end of stream)
+  kTimedOut,   // nothing moved for the whole time-out
+  kFailed,     // an operating-system error; the error text says which
+  kMalformed,  // (frame_io only) a frame header that breaks the protocol; the codec's text
 };
+
+using Deadline = std::chrono::steady_clock::time_point;
 
 class Socket {
  public:
@@ -41,7 +46,16 @@ class Socket {
   // Closes the handle if open; safe to call twice.
   void Close();
 
-  // Connects to `host` (name or address) and `port` (decimal text) within `timeout_ms`. On success
+  // Every later wait ends by `deadline` too: a wait cut short by it gives kTimedOut with
+  // "time-out: the exchange took longer than allowed". ClearDeadline ends that.
+  void SetDeadline(Deadline deadline) {
+    deadline_ = deadline;
+    has_deadline_ = true;
+  }
+  void ClearDeadline() { has_deadline_ = false; }
+
+  // Connects to `host` (name or address) and `port` (decimal text) within `timeout_ms`, all
+  // addresses of the name together. On success
   // *out holds the connected socket (Nagle off). On failure *error says what failed, e.g.
   // "connect to 127.0.0.1 port 4170 failed: Connection refused".
   static bool Connect(const std::string& host, const std::string& port, int timeout_ms, Socket* out,
@@ -69,11 +83,26 @@ class Socket {
   IoStatus ReceiveSome(void* data, std::size_t capacity, int timeout_ms, std::size_t* received,
                        std::string* error);
 
+  // Waits until a byte, or the end of the stream, can be read: kOk, or kTimedOut after
+  // `timeout_ms` (or at the deadline) with the time-out text.
+  IoStatus WaitReadable(int timeout_ms, std::string* error) const {
+    return Wait(true, timeout_ms, error);
+  }
+
   // Ends the sending direction (the peer reads end of stream); receiving goes on.
   void ShutdownSend();
 
  private:
+  // Waits until the socket can be read or written, at most `timeout_ms` and not past the
+  // deadline; a time-out gets its text in *error.
+  IoStatus Wait(bool for_read, int timeout_ms, std::string* error) const;
+
   NativeSocket handle_ = kNoSocket;
+  Deadline deadline_;
+  bool has_deadline_ = false;
 };
+
+// Milliseconds left until `deadline`, never below 0.
+int MillisecondsUntil(Deadline deadline);
 
 }  // namespace talk

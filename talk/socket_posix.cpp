@@ -64,6 +64,8 @@ int ConnectOne(int fd, const addrinfo* address, int timeout_ms) {
 
 bool Socket::Connect(const std::string& host, const std::string& port, int timeout_ms, Socket* out,
                      std::string* error) {
+  const Deadline deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
   addrinfo* list = nullptr;
   if (!Resolve(host, port, false, &list, error))
     return false;
@@ -76,7 +78,7 @@ bool Socket::Connect(const std::string& host, const std::string& port, int timeo
         close(fd);
       continue;
     }
-    last_error = ConnectOne(fd, a, timeout_ms);
+    last_error = ConnectOne(fd, a, MillisecondsUntil(deadline));
     if (last_error == 0) {
       int one = 1;
       setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);

@@ -92,6 +92,8 @@ void SetNoDelay(SOCKET s) {
 
 bool Socket::Connect(const std::string& host, const std::string& port, int timeout_ms, Socket* out,
                      std::string* error) {
+  const Deadline deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
   addrinfo* list = nullptr;
   if (!Resolve(host, port, false, &list, error))
     return false;
@@ -104,7 +106,7 @@ bool Socket::Connect(const std::string& host, const std::string& port, int timeo
         closesocket(s);
       continue;
     }
-    last_error = ConnectOne(s, a, timeout_ms);
+    last_error = ConnectOne(s, a, MillisecondsUntil(deadline));
     if (last_error == 0) {
       SetNoDelay(s);
       freeaddrinfo(list);

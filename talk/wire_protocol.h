@@ -25,6 +25,11 @@ constexpr unsigned char kFrameMagic1 = 'K';
 // more is a protocol error, detected before any payload is allocated.
 constexpr std::uint32_t kDefaultMaxFrameBytes = 16u * 1024u * 1024u;
 
+// Most entries a map or list in one payload may hold. An entry costs far more memory decoded
+// than on the wire (4 bytes for an empty name), so the count, not the frame size, bounds what a
+// decoded answer costs: with this bound it stays within a few times the frame.
+constexpr std::uint32_t kMaxListEntries = 65536;
+
 // Payload bytes the client puts into one send-chunk frame (the last chunk may be shorter).
 // Large chunks keep the number of system calls per transferred megabyte low.
 constexpr std::uint32_t kSendChunkBytes = 4u * 1024u * 1024u;

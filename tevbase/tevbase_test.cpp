@@ -9,71 +9,50 @@
 #include <string>
 #include <thread>
 
-namespace {
-
-// Every call of Record appends the character its user pointer points to, so the order of the
-// calls across several registrations shows.
-std::string g_calls;
+std::string g_calls;  // every Record call appends the character its user pointer points to
+char g_a = 'a', g_b = 'b';
 
 void Record(void* user) {
   g_calls += *static_cast<const char*>(user);
 }
 
-TEST(Tevbase, RegistersPairsOnceAndFiresInOrder) {
-  char a = 'a', b = 'b';
-  g_calls.clear();
-  EXPECT_FALSE(tevbaseRegisterActiveUserChangedCallback(nullptr, &a));
-  EXPECT_TRUE(tevbaseRegisterActiveUserChangedCallback(Record, &a));
-  EXPECT_FALSE(tevbaseRegisterActiveUserChangedCallback(Record, &a));  // same pair
-  EXPECT_TRUE(tevbaseRegisterActiveUserChangedCallback(Record, &b));   // other user pointer
-  EXPECT_EQ(2, tevbaseFireActiveUserChanged());
-  EXPECT_EQ(2, tevbaseFireActiveUserChanged());
-  EXPECT_EQ("abab", g_calls);
+void UnregisterB(void*) {
+  tevbaseUnregisterActiveUserChangedCallback(Record, &g_b);
+}
 
-  EXPECT_TRUE(tevbaseUnregisterActiveUserChangedCallback(Record, &a));
-  EXPECT_FALSE(tevbaseUnregisterActiveUserChangedCallback(Record, &a));
+TEST(Tevbase, RegistersPairsOnceFiresInOrderAndCallbacksMayUnregisterLaterOnes) {
+  EXPECT_FALSE(tevbaseRegisterActiveUserChangedCallback(nullptr, &g_a));
+  EXPECT_TRUE(tevbaseRegisterActiveUserChangedCallback(Record, &g_a));
+  EXPECT_FALSE(tevbaseRegisterActiveUserChangedCallback(Record, &g_a));  // same pair
+  EXPECT_TRUE(tevbaseRegisterActiveUserChangedCallback(Record, &g_b));   // other user pointer
+  EXPECT_EQ(2, tevbaseFireActiveUserChanged());
+  EXPECT_EQ(2, tevbaseFireActiveUserChanged());
+  EXPECT_TRUE(tevbaseUnregisterActiveUserChangedCallback(Record, &g_a));
+  EXPECT_FALSE(tevbaseUnregisterActiveUserChangedCallback(Record, &g_a));
   EXPECT_EQ(1, tevbaseFireActiveUserChanged());
-  EXPECT_EQ("ababb", g_calls);
-  EXPECT_TRUE(tevbaseUnregisterActiveUserChangedCallback(Record, &b));
+  ASSERT_TRUE(tevbaseRegisterActiveUserChangedCallback(UnregisterB, nullptr));
+  EXPECT_EQ(2, tevbaseFireActiveUserChanged());  // b was registered first: it still runs
+  EXPECT_TRUE(tevbaseRegisterActiveUserChangedCallback(Record, &g_b));
+  EXPECT_EQ(1, tevbaseFireActiveUserChanged());  // now b comes after UnregisterB: skipped
+  EXPECT_EQ("ababbb", g_calls);
+  EXPECT_TRUE(tevbaseUnregisterActiveUserChangedCallback(UnregisterB, nullptr));
   EXPECT_EQ(0, tevbaseFireActiveUserChanged());
 }
 
-char g_victim = 'v';
+std::atomic<bool> g_entered{false}, g_finished{false};
 
-void UnregisterVictim(void*) {
-  tevbaseUnregisterActiveUserChangedCallback(Record, &g_victim);
-}
-
-TEST(Tevbase, ACallbackMayUnregisterALaterOneOfTheSameFiring) {
-  g_calls.clear();
-  ASSERT_TRUE(tevbaseRegisterActiveUserChangedCallback(UnregisterVictim, nullptr));
-  ASSERT_TRUE(tevbaseRegisterActiveUserChangedCallback(Record, &g_victim));
-  EXPECT_EQ(1, tevbaseFireActiveUserChanged());
-  EXPECT_EQ("", g_calls);
-  EXPECT_TRUE(tevbaseUnregisterActiveUserChangedCallback(UnregisterVictim, nullptr));
-}
-
-struct Slow {
-  std::atomic<bool> entered{false};
-  std::atomic<bool> finished{false};
-};
-
-void SlowCallback(void* user) {
-  Slow* s = static_cast<Slow*>(user);
-  s->entered = true;
+void SlowCallback(void*) {
+  g_entered = true;
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  s->finished = true;
+  g_finished = true;
 }
 
 TEST(Tevbase, UnregisterWaitsForARunningCallback) {
-  Slow slow;
-  ASSERT_TRUE(tevbaseRegisterActiveUserChangedCallback(SlowCallback, &slow));
+  ASSERT_TRUE(tevbaseRegisterActiveUserChangedCallback(SlowCallback, nullptr));
   std::thread firer([] { tevbaseFireActiveUserChanged(); });
-  while (!slow.entered)
+  while (!g_entered)
     std::this_thread::yield();
-  EXPECT_TRUE(tevbaseUnregisterActiveUserChangedCallback(SlowCallback, &slow));
-  EXPECT_TRUE(slow.finished);  // the owner could now be destroyed safely
+  EXPECT_TRUE(tevbaseUnregisterActiveUserChangedCallback(SlowCallback, nullptr));
+  EXPECT_TRUE(g_finished) << "the owner could now be destroyed safely";
   firer.join();
 }
-
-}  // namespace

@@ -11,17 +11,17 @@
 class CSystemTray;
 
 struct RunSettings {
-  std::string descriptionPath;   // update description, as main built it
-  std::string workFolder;        // folder of the per-component update files
-  std::string hostOverride;      // "--host", empty when not given
-  std::string portOverride;      // "--port", empty when not given
-  std::string baseVersion;       // "--version"; the base-package check may fill it
-  bool silent = false;           // "--silent": ShowMessageBox shows nothing
-  std::string machineName;       // the connected machine's name
+  std::string descriptionPath;       // update description, as main built it
+  std::string workFolder;            // folder of the per-component update files
+  std::string hostOverride;          // "--host", empty when not given
+  std::string portOverride;          // "--port", empty when not given
+  std::string baseVersion;           // "--version"; the base-package check may fill it
+  bool silent = false;               // "--silent": ShowMessageBox shows nothing
+  std::string machineName;           // the connected machine's name
   bool driveUnitConfigSent = false;  // "x_DriveUnit.firmware.config" was sent
-  std::string programTitle;      // FileDescription + " v" + FileVersion
-  std::string settingsFilePath;  // "component_updater.ini" in the product's data folder
-  CSystemTray* tray = nullptr;   // the tray icon the run switches; none before main sets it
+  std::string programTitle;          // FileDescription + " v" + FileVersion
+  std::string settingsFilePath;      // "component_updater.ini" in the product's data folder
+  CSystemTray* tray = nullptr;       // the tray icon the run switches; none before main sets it
 };
 
 // The one set of the process.

@@ -4,130 +4,106 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
+#include <algorithm>
+#include <map>
+#include <memory>
 #include <string>
-#include <vector>
+#include <tuple>
 
 #include "diag_testing.h"
-#include "errtrace.h"
-#include "loc_test_support.h"
+#include "fileio_testing.h"
 
-namespace {
-
-using loc_test::DataPath;
-using loc_test::TempLocFile;
-
-std::string T(const CLocalize& table, const std::string& key) {
-  return table.Translate(key);
+std::string DataPath(const char* name) {
+  return fileio_testing::SourceFile(std::string("mfcutil/src/testdata/") + name);
 }
 
 // Table file names are lower-cased (a path under Wine starts with "Z:").
 std::string Lowered(std::string text) {
   for (char& c : text)
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
+    c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
   return text;
 }
 
-TEST(CLocalize, ChoosesTheLanguageWithoutRegardToCaseAndFallsBackToEnglishAndMarkers) {
-  const std::string path = DataPath("languages.loc");
-  CLocalize de("de", path, nullptr, "");
-  CLocalize upper("DE", path, nullptr, "");
-  CLocalize fr("fr", path, nullptr, "");
-  CLocalize en("en", path, nullptr, "");
-  EXPECT_EQ("", de.error_text());
-  EXPECT_EQ("Fehler", T(de, "Error.txt"));
-  EXPECT_EQ("Fehler", T(upper, "Error.txt"));
-  EXPECT_EQ("Error", T(fr, "Error.txt"));
-  EXPECT_EQ("gemischt", T(de, "Mixed case.txt"));  // entry written De
-  EXPECT_EQ("mixed", T(en, "Mixed case.txt"));
-  EXPECT_EQ("lower english", T(en, "Empty EN.txt"));  // empty EN skipped, en taken
-  EXPECT_EQ("Nothing.txt", T(de, "Nothing.txt"));     // no text at all: the key
-
-  // Untranslated markers use English when there is one.
-  EXPECT_EQ("Error", T(de, "Untranslated.txt"));           // DE=~~Error
-  EXPECT_EQ("~~Error", T(de, "Blank before marker.txt"));  // DE= ~~Error
-  EXPECT_EQ("lower english", T(de, "Only lower en.txt"));  // no EN: en is the English text
-  EXPECT_EQ("~~Deutsch", T(de, "Empty EN.txt"));           // EN empty: en is not tried
-  EXPECT_EQ("Star.txt", T(de, "Star.txt"));                // DE= ~~ : the key
-  EXPECT_EQ("Star.txt", T(en, "Star.txt"));                // EN=*
+TEST(CLocalize, LanguagesFallBacksCleaningAndLookupRules) {
+  std::map<std::string, std::unique_ptr<CLocalize>> tables;
+  for (const char* language : {"de", "DE", "fr", "en"})
+    tables[language] =
+        std::make_unique<CLocalize>(language, DataPath("languages.loc"), nullptr, "");
+  EXPECT_EQ("", tables["de"]->error_text());
+  // language, key, text. Languages match without regard to case, keys with it; a missing
+  // language or text falls back to English, then to the key.
+  const std::tuple<const char*, std::string, const char*> cases[] = {
+      {"de", "Error.txt", "Fehler"},
+      {"DE", "Error.txt", "Fehler"},
+      {"fr", "Error.txt", "Error"},
+      {"de", "error.txt", "error.txt"},
+      {"de", "Mixed case.txt", "gemischt"},     // entry De=
+      {"en", "Empty EN.txt", "lower english"},  // empty EN skipped, en taken
+      {"de", "Nothing.txt", "Nothing.txt"},
+      {"de", "Untranslated.txt", "Error"},           // DE=~~Error
+      {"de", "Blank before marker.txt", "~~Error"},  // DE= ~~Error is a text
+      {"de", "Only lower en.txt", "lower english"},  // no EN: en is the English text
+      {"de", "Empty EN.txt", "~~Deutsch"},           // EN empty: en is not tried
+      {"de", "Star.txt", "Star.txt"},
+      {"en", "Star.txt", "Star.txt"},           // DE= ~~ , EN=*
+      {"en", "Indented.txt", "indented text"},  // "\t" made a tab, then trimmed
+      {"en", "Multi.txt", "\nfirst line\n"},
+      {"de", "Multi.txt", "  erste\tZeile\n  zweite Zeile  "},
+      {"en", "Braces.txt", " a "},
+      {"de", "Braces.txt", " b "},
+      {"en", "Escapes.txt", "a\nb\tc"},
+      {"de", "", ""},
+      {"de", " ", " "},
+      {"de", "donottranslate.Abc", "Abc"},
+      {"de", "donottranslate.", ""},
+      {"de", "Donottranslate.Abc", "Donottranslate.Abc"},
+      {"de", "Value %s.txt", "Wert %s"},
+      {"en", "Value %s.txt", "Value %s.txt"},  // '%' lost
+      {"de", "Percent %d.txt", "%d Prozent"},
+      {"en",
+       "Gr\xF6\xDF"
+       "e",
+       "folded"},  // [Große]
+      {"en", "Grose", "folded"},
+      {"en", "Grosse", "not folded"}};
+  for (const auto& [language, key, text] : cases)
+    EXPECT_EQ(text, tables[language]->Translate(key)) << language << " " << key;
 }
 
-TEST(CLocalize, LookupRulesAndValueCleaning) {
-  CLocalize de("de", DataPath("languages.loc"), nullptr, "");
-  CLocalize en("en", DataPath("languages.loc"), nullptr, "");
-  // Values as cleaned before use.
-  EXPECT_EQ("indented text", T(en, "Indented.txt"));  // "\t" made a tab, then trimmed
-  EXPECT_EQ("\nfirst line\n", T(en, "Multi.txt"));
-  EXPECT_EQ("  erste\tZeile\n  zweite Zeile  ", T(de, "Multi.txt"));
-  EXPECT_EQ(" a ", T(en, "Braces.txt"));
-  EXPECT_EQ(" b ", T(de, "Braces.txt"));
-  EXPECT_EQ("a\nb\tc", T(en, "Escapes.txt"));
-  // Keys without a translation: empty, "donottranslate." and unknown ones.
-  EXPECT_EQ("", T(de, ""));
-  EXPECT_EQ(" ", T(de, " "));
-  EXPECT_EQ("Abc", T(de, "donottranslate.Abc"));
-  EXPECT_EQ("", T(de, "donottranslate."));
-  EXPECT_EQ("Donottranslate.Abc", T(de, "Donottranslate.Abc"));  // exact case only
-  EXPECT_EQ("Unknown key.txt", T(de, "Unknown key.txt"));
-  EXPECT_EQ("error.txt", T(de, "error.txt"));  // keys are case-sensitive
-  // Placeholders: a translation with fewer '%' than its key is never used.
-  EXPECT_EQ("Wert %s", T(de, "Value %s.txt"));
-  EXPECT_EQ("Value %s.txt", T(en, "Value %s.txt"));
-  EXPECT_EQ("%d Prozent", T(de, "Percent %d.txt"));
-  // Folding: the section [Große] answers Größe and Grose, not Grosse.
-  EXPECT_EQ("folded", T(en,
-                        "Gr\xF6\xDF"
-                        "e"));
-  EXPECT_EQ("folded", T(en, "Grose"));
-  EXPECT_EQ("not folded", T(en, "Grosse"));
-}
-
-TEST(CLocalize, RepeatedSectionIsReadLenientlyAndTheReasonKept) {
+TEST(CLocalize, FilesThatCannotBeReadStrictlyOrAtAll) {
   diag::CapturingSink sink;
-  CLocalize table("en", DataPath("twice.loc"), nullptr, "");
-  EXPECT_EQ("second", T(table, "A"));
-  EXPECT_EQ("b", T(table, "B"));
-  EXPECT_EQ("Section [A] seen twice", table.error_text());
-  for (const std::string& line : sink.ErrorLog())
-    EXPECT_EQ(std::string::npos, line.find("MLocIniData::Open() failed")) << line;
-}
+  // A repeated section is read leniently; the reason of the strict failure stays.
+  CLocalize twice("en", DataPath("twice.loc"), nullptr, "");
+  EXPECT_EQ("second", twice.Translate("A"));
+  EXPECT_EQ("b", twice.Translate("B"));
+  EXPECT_EQ("Section [A] seen twice", twice.error_text());
+  EXPECT_TRUE(sink.ErrorLog().empty());
 
-TEST(CLocalize, UnreadableFileGivesAnEmptyTableAndOneDump) {
-  diag::CapturingSink sink;
+  // Unreadable in both attempts: an empty table and one dump.
   const std::string path = DataPath("unclosed.loc");
-  CLocalize table("en", path, nullptr, "");
-  EXPECT_EQ(0u, table.size());
-  EXPECT_EQ("Error.txt", T(table, "Error.txt"));
-  EXPECT_EQ("no matching \"}}\" found in \"EN={{never\nclosed\"", table.error_text());
-  const std::vector<std::string> log = sink.ErrorLog();
-  ASSERT_FALSE(log.empty());
-  EXPECT_EQ("MLocIniData::Open() failed for '" + Lowered(path) + "'", log.back());
-}
+  CLocalize unclosed("en", path, nullptr, "");
+  EXPECT_EQ(0u, unclosed.size());
+  EXPECT_EQ("Error.txt", unclosed.Translate("Error.txt"));
+  EXPECT_EQ("no matching \"}}\" found in \"EN={{never\nclosed\"", unclosed.error_text());
+  EXPECT_EQ("MLocIniData::Open() failed for '" + Lowered(path) + "'", sink.ErrorLog().back());
 
-// A missing file is an empty table without error, which Create may still fill; a filled table
-// never reloads.
-TEST(CLocalize, MissingFileIsNoErrorAndCreateLoadsOnlyIntoAnEmptyTable) {
-  diag::CapturingSink sink;
+  // A missing file is no error, and Create may still fill that empty table; a filled table
+  // never reloads.
+  sink.Clear();
   CLocalize empty("de", DataPath("absent.loc"), nullptr, "");
   EXPECT_EQ(0u, empty.size());
   EXPECT_EQ("", empty.error_text());
-  EXPECT_EQ("Error.txt", T(empty, "Error.txt"));
   EXPECT_TRUE(sink.ErrorLog().empty());
   EXPECT_EQ(Lowered(DataPath("absent.loc")), empty.file_name());
   empty.Create("en", DataPath("twice.loc"));
-  EXPECT_EQ("second", T(empty, "A"));
+  EXPECT_EQ("second", empty.Translate("A"));
   EXPECT_EQ("en", empty.language());
-
-  CLocalize table("de", DataPath("languages.loc"), nullptr, "");
-  table.Create("en", DataPath("twice.loc"));
-  EXPECT_EQ("Fehler", T(table, "Error.txt"));
-  EXPECT_EQ("A", T(table, "A"));
-  EXPECT_EQ("de", table.language());
+  twice.Create("de", DataPath("languages.loc"));
+  EXPECT_EQ("Error.txt", twice.Translate("Error.txt"));
+  EXPECT_EQ("en", twice.language());
 }
 
-TEST(ResolveLocFileName, LowerCasesAddsTheExtensionAndLooksInTheCurrentFolder) {
+TEST(CLocalize, FileNamesAreLowerCasedGetTheExtensionAndBareOnesAreReadHere) {
   const struct {
     const char *name, *exe, *file, *opened;
   } cases[] = {
@@ -136,10 +112,10 @@ TEST(ResolveLocFileName, LowerCasesAddsTheExtensionAndLooksInTheCurrentFolder) {
       {"a.locx", "", "a.locx.loc", ".\\a.locx.loc"},
       {"", "C:\\Programs\\Tool.EXE", "tool.exe.loc", ".\\tool.exe.loc"},
       {"", "", "unnamedapplication.loc", ".\\unnamedapplication.loc"},
-      // A folder part: relative to the current folder as is.
-      {"Sub\\Texts", "", "sub\\texts.loc", "sub\\texts.loc"},
+      {"Sub\\Texts", "", "sub\\texts.loc", "sub\\texts.loc"},  // a folder part: as it is
       {"C:\\X\\A.loc", "", "c:\\x\\a.loc", "c:\\x\\a.loc"},
       {"/abs/a", "", "/abs/a.loc", "/abs/a.loc"},
+      {"", "/opt/tevar/Updater", "updater.loc", ".\\updater.loc"},
   };
   for (const auto& c : cases) {
     std::string opened;
@@ -147,65 +123,52 @@ TEST(ResolveLocFileName, LowerCasesAddsTheExtensionAndLooksInTheCurrentFolder) {
     EXPECT_EQ(c.opened, opened) << c.name << c.exe;
   }
   EXPECT_EQ("x.loc", ResolveLocFileName("x", "", nullptr));
-}
 
-TEST(CLocalize, BareNameIsReadFromTheCurrentFolder) {
-  TempLocFile file("localize_cwd_probe.loc", "[Probe.txt]\r\nEN=found\r\n");
-  const std::filesystem::path previous = std::filesystem::current_path();
-  CLocalize elsewhere("en", "Localize_CWD_Probe", nullptr, "");
-  std::filesystem::current_path(std::filesystem::path(file.path()).parent_path());
-  CLocalize here("en", "Localize_CWD_Probe", nullptr, "");
-  std::filesystem::current_path(previous);
-  EXPECT_EQ("localize_cwd_probe.loc", here.file_name());
-  EXPECT_EQ("found", T(here, "Probe.txt"));
-  EXPECT_EQ("Probe.txt", T(elsewhere, "Probe.txt"));
+  fileio_testing::TempFolder folder;
+  fileio_testing::WriteBytes(folder.File("localize_probe.loc"), "[Probe.txt]\r\nEN=found\r\n");
+  CLocalize elsewhere("en", "Localize_Probe", nullptr, "");
+  fileio_testing::CurrentDirectory cwd(folder.path());
+  CLocalize here("en", "Localize_Probe", nullptr, "");
+  EXPECT_EQ("localize_probe.loc", here.file_name());
+  EXPECT_EQ("found", here.Translate("Probe.txt"));
+  EXPECT_EQ("Probe.txt", elsewhere.Translate("Probe.txt"));
 }
 
 // The shipped table: every key the program uses resolves in English and German and keeps the
-// placeholders its callers format in.
+// The shipped table: every key the program uses resolves in English and German and keeps the
+// "%s" placeholders its callers format in.
 TEST(ComponentUpdaterLoc, EveryKeyResolvesInEnglishAndGermanWithItsPlaceholders) {
   const std::string path =
-      std::string(CU_SOURCE_DIR) + "/component_updater/src/component_updater.loc";
-  struct Key {
-    const char* key;
-    long percents;
-  } keys[] = {
-      {"Connection error.txt", 0},
-      {"No machine connection.txt", 0},
-      {"Updating.txt", 0},
-      {"Error.txt", 0},
-      {"32_64_bitproblem.txt", 3},
-      {"Versionsproblem.txt", 3},
-      {"VersionsproblemFirmware.txt", 1},
-      {"Attention.txt", 0},
-      {"Syntax Error.txt", 0},
-      {"No such option.txt", 0},
-      {"Too few option arguments.txt", 0},
-      {"Invalid option argument.txt", 0},
-      {"SwithOffOn.txt", 0},
-      {"Updating component failed.txt", 0},
-  };
+      fileio_testing::SourceFile("component_updater/src/component_updater.loc");
+  const std::pair<const char*, size_t> keys[] = {{"Connection error.txt", 0},
+                                                 {"No machine connection.txt", 0},
+                                                 {"Updating.txt", 0},
+                                                 {"Error.txt", 0},
+                                                 {"32_64_bitproblem.txt", 3},
+                                                 {"Versionsproblem.txt", 3},
+                                                 {"VersionsproblemFirmware.txt", 1},
+                                                 {"Attention.txt", 0},
+                                                 {"Syntax Error.txt", 0},
+                                                 {"No such option.txt", 0},
+                                                 {"Too few option arguments.txt", 0},
+                                                 {"Invalid option argument.txt", 0},
+                                                 {"SwithOffOn.txt", 0},
+                                                 {"Updating component failed.txt", 0}};
   diag::CapturingSink sink;
-  CLocalize en("EN", path, nullptr, "");
-  CLocalize de("DE", path, nullptr, "");
+  CLocalize en("EN", path, nullptr, ""), de("DE", path, nullptr, "");
   EXPECT_EQ("", en.error_text());
-  EXPECT_EQ(sizeof keys / sizeof keys[0], en.size());
-  for (const Key& k : keys) {
-    for (const CLocalize* table : {&en, &de}) {
-      const std::string text = table->Translate(k.key);
-      EXPECT_NE(k.key, text) << table->language();
-      EXPECT_EQ(std::string::npos, text.find_first_of("{}\r~")) << k.key;
-      long percents = 0;
-      for (std::string::size_type p = text.find('%'); p != std::string::npos;
-           p = text.find('%', p + 1)) {
-        EXPECT_EQ('s', text[p + 1]) << k.key;
-        ++percents;
-      }
-      EXPECT_EQ(k.percents, percents) << k.key << ": " << text;
+  EXPECT_EQ(std::size(keys), en.size());
+  for (const auto& [key, placeholders] : keys) {
+    for (const std::string& text : {en.Translate(key), de.Translate(key)}) {
+      EXPECT_NE(key, text);
+      EXPECT_EQ(std::string::npos, text.find_first_of("{}\r~")) << key;
+      size_t found = 0, percents = 0;
+      while ((found = text.find("%s", found)) != std::string::npos)
+        ++percents, found += 2;
+      EXPECT_EQ(placeholders, percents) << key << ": " << text;
+      EXPECT_EQ(percents, static_cast<size_t>(std::count(text.begin(), text.end(), '%'))) << text;
     }
-    EXPECT_NE(en.Translate(k.key), de.Translate(k.key)) << k.key;
+    EXPECT_NE(en.Translate(key), de.Translate(key)) << key;
   }
   EXPECT_TRUE(sink.ErrorLog().empty());
 }
-
-}  // namespace

@@ -10,13 +10,12 @@
 #include <thread>
 #include <vector>
 
-#include "loc_test_support.h"
+#include "registry_testing.h"
 #include "tevbase.h"
-#include "tevbase_dll_tools.h"
 
 namespace {
 
-constexpr char kSettings[] = "Software\\Tevar\\pivot32\\settings";
+const std::string kTable = fileio_testing::SourceFile("mfcutil/src/testdata/languages.loc");
 
 TEST(GetLocalizedText, InternsTextsAndFallsBackToTheKey) {
   SetApplicationLocalize(nullptr);
@@ -25,7 +24,7 @@ TEST(GetLocalizedText, InternsTextsAndFallsBackToTheKey) {
   const char* first = GetLocalizedText("Error.txt");
   EXPECT_STREQ("Error.txt", first);  // no table: the key
 
-  CLocalize table("de", loc_test::DataPath("languages.loc"), nullptr, "");
+  CLocalize table("de", kTable, nullptr, "");
   SetApplicationLocalize(&table);
   EXPECT_EQ(&table, GetApplicationLocalize());
   const char* fehler = GetLocalizedText("Error.txt");
@@ -39,30 +38,26 @@ TEST(GetLocalizedText, InternsTextsAndFallsBackToTheKey) {
 }
 
 TEST(GetLocalizedText, ConcurrentLookupsAgreeWhileTablesAreCreatedAndDestroyed) {
-  CLocalize table("de", loc_test::DataPath("languages.loc"), nullptr, "");
+  CLocalize table("de", kTable, nullptr, "");
   SetApplicationLocalize(&table);
-  std::atomic<bool> stop{false};
   std::atomic<int> wrong{0};
   std::vector<std::thread> readers;
   for (int t = 0; t < 4; ++t) {
     readers.emplace_back([&, t] {
-      const char* expected = nullptr;
-      for (int i = 0; i < 2000 && !stop; ++i) {
-        const char* text = GetLocalizedText(t % 2 == 0 ? "Error.txt" : "Percent %d.txt");
-        if (expected == nullptr)
-          expected = text;
-        if (text != expected)
+      const char* expected = GetLocalizedText(t % 2 == 0 ? "Error.txt" : "Percent %d.txt");
+      for (int i = 0; i < 2000; ++i) {
+        if (GetLocalizedText(t % 2 == 0 ? "Error.txt" : "Percent %d.txt") != expected)
           ++wrong;
         // Unique texts make the interning set grow under contention.
-        std::string unique = "donottranslate.t" + std::to_string(t) + "_" + std::to_string(i);
-        if (std::string(GetLocalizedText(unique.c_str())) != unique.substr(15))
+        const std::string unique = "donottranslate.t" + std::to_string(t) + "_" + std::to_string(i);
+        if (GetLocalizedText(unique.c_str()) != unique.substr(15))
           ++wrong;
       }
     });
   }
   // Other tables are built and destroyed meanwhile under the same lock.
   for (int i = 0; i < 20; ++i) {
-    CLocalize other("en", loc_test::DataPath("languages.loc"), nullptr, "");
+    CLocalize other("en", kTable, nullptr, "");
     if (other.Translate("Error.txt") != "Error")
       ++wrong;
   }
@@ -72,20 +67,27 @@ TEST(GetLocalizedText, ConcurrentLookupsAgreeWhileTablesAreCreatedAndDestroyed) 
   EXPECT_EQ(0, wrong.load());
 }
 
-TEST(LanguageWatcher, RegistersAndRereadsWithEnglishDefault) {
-  // Whatever the station holds: the first read defaults to "", the re-read to "EN".
-  const std::string at_start = ReadRegistryString(kSettings, "language", "");
-  const std::string after_change = ReadRegistryString(kSettings, "language", "EN");
-  EXPECT_TRUE(ProcessLanguageWatcher().registered());
+TEST(LanguageWatcher, ReadsTheLanguageSettingAndRereadsItWithEnglishDefault) {
+  const std::string settings = "Software\\Tevar\\pivot32\\settings";
+  ScratchRegistry registry;
+  registry.Set(settings, "language", "fr");
   {
     LanguageWatcher watcher;
     EXPECT_TRUE(watcher.registered());
-    EXPECT_EQ(at_start, watcher.language());
+    EXPECT_EQ("fr", watcher.language());
+    registry.Set(settings, "language", "it");
+    EXPECT_EQ("fr", watcher.language()) << "read again only when the active user changes";
     EXPECT_GE(tevbaseFireActiveUserChanged(), 2);  // this one and the process-wide one
-    EXPECT_EQ(after_change, watcher.language());
-    EXPECT_EQ(after_change, ProcessLanguageWatcher().language());
+    EXPECT_EQ("it", watcher.language());
+    EXPECT_EQ("it", ProcessLanguageWatcher().language());
+    registry.Set(settings, "language", nullptr);
+    tevbaseFireActiveUserChanged();
+    EXPECT_EQ("EN", watcher.language());
+    LanguageWatcher without_value;
+    EXPECT_EQ("", without_value.language());
   }
-  // The destroyed watcher unregistered itself: firing now reaches only the process-wide one.
+  // The destroyed watchers unregistered themselves: firing reaches only the process-wide one.
+  EXPECT_TRUE(ProcessLanguageWatcher().registered());
   EXPECT_EQ(1, tevbaseFireActiveUserChanged());
 }
 

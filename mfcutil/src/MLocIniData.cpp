@@ -36,7 +36,18 @@ void RemoveLeadingBlanks(std::string* line) {
 bool MLocIniData::ReadNextLine(MFastFileReader* reader, std::string* line) {
   if (reader->ReadLine(line))
     return true;
+  set_last_error("read error in \"%.200s\"", reader->name().c_str());
   MERRTRACE("MLocIniData::Open(): MFastFileReader::ReadLine() failed");
+  return false;
+}
+
+// IsEOF alone would take a read error for the end of the file, and the table would be filled
+// from part of it as if that were all.
+bool MLocIniData::AtEnd(MFastFileReader* reader, bool* at_end) {
+  if (reader->CheckEOF(at_end))
+    return true;
+  set_last_error("read error in \"%.200s\"", reader->name().c_str());
+  MERRTRACE("MLocIniData::Open(): MFastFileReader::fill_buffer() failed");
   return false;
 }
 
@@ -44,7 +55,10 @@ bool MLocIniData::JoinMultiLineValue(MFastFileReader* reader, std::string::size_
                                      std::string* line) {
   std::string::size_type search_from = open_braces + 2;
   while (line->find("}}", search_from) == std::string::npos) {
-    if (reader->IsEOF()) {
+    bool at_end = false;
+    if (!AtEnd(reader, &at_end))
+      return false;
+    if (at_end) {
       set_last_error("no matching \"}}\" found in \"%.50s\"", line->c_str());
       MERRTRACE("MLocIniData::Open(): %.70s", last_error_.c_str());
       return false;
@@ -60,6 +74,11 @@ bool MLocIniData::JoinMultiLineValue(MFastFileReader* reader, std::string::size_
 }
 
 bool MLocIniData::Open(const char* path) {
+  MFastFileReader reader;
+  return Open(path, &reader);
+}
+
+bool MLocIniData::Open(const char* path, MFastFileReader* reader) {
   if (!Close()) {
     MERRTRACE("MLocIniData::Open(): Close() failed");
     return false;
@@ -74,19 +93,20 @@ bool MLocIniData::Open(const char* path) {
     file_name_ = path;
     return true;
   }
-  MFastFileReader reader;
-  if (!reader.Open(path)) {
+  if (!reader->Open(path)) {
+    set_open_error(path);
     MERRTRACE("MLocIniData::Open(): MFastFileReader::Open() failed");
     return false;
   }
   new_file_ = false;
   current_section_ = nullptr;
-  while (!reader.IsEOF()) {
+  bool at_end = false;
+  while (AtEnd(reader, &at_end) && !at_end) {
     std::string line;
-    if (!ReadNextLine(&reader, &line))
+    if (!ReadNextLine(reader, &line))
       return false;
     const std::string::size_type braces = MultiLineStart(line);
-    if (braces != std::string::npos && !JoinMultiLineValue(&reader, braces, &line))
+    if (braces != std::string::npos && !JoinMultiLineValue(reader, braces, &line))
       return false;
     RemoveLeadingBlanks(&line);
     if (!parse_line(line)) {
@@ -94,6 +114,8 @@ bool MLocIniData::Open(const char* path) {
       return false;
     }
   }
+  if (!at_end)
+    return false;
   open_ = true;
   clean_ = true;
   file_name_ = path;

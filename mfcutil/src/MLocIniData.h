@@ -19,8 +19,12 @@ class MLocIniData : public MIniData {
   // Reads `path` into the document, replacing what it held. A missing file gives an empty, open,
   // new, unclean document and true. Fails (false, with an error-trace entry naming the step and,
   // for "{{" without "}}", the last error "no matching \"}}\" found in \"%.50s\"") when the file
-  // cannot be opened or read or a line cannot be parsed under the document's options.
+  // cannot be opened or read or a line cannot be parsed under the document's options; the last
+  // error says why. A read error is never taken for the end of the file.
   bool Open(const char* path);
+  // Open through `reader`, which is not open yet (Open(path) uses a plain MFastFileReader): the
+  // way to hand in a reader whose reads fail.
+  bool Open(const char* path, MFastFileReader* reader);
 
  private:
   // Appends following lines (joined with LF) to `line` until the "}}" that closes the "{{" at
@@ -28,4 +32,6 @@ class MLocIniData : public MIniData {
   bool JoinMultiLineValue(MFastFileReader* reader, std::string::size_type open_braces,
                           std::string* line);
   bool ReadNextLine(MFastFileReader* reader, std::string* line);
+  // CheckEOF with this reader's error text and entry.
+  bool AtEnd(MFastFileReader* reader, bool* at_end);
 };

@@ -194,6 +194,18 @@ bool MFastFileReader::IsEOF() {
   return BufferExhausted();
 }
 
+bool MFastFileReader::CheckEOF(bool* at_end) {
+  *at_end = IsEOF();
+  if (!*at_end)
+    return true;
+  if (open_marker_ == 0 && !fill_buffer()) {
+    *at_end = false;
+    return false;
+  }
+  *at_end = BufferExhausted();
+  return true;
+}
+
 // ---- Whole-file operations ----
 
 int64_t MFastFile_ReadAtOnce(const char* path, void* buffer, size_t size) {

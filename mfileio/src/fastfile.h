@@ -89,6 +89,11 @@ class MFastFileReader : public MFastFile {
   // True when no byte is left. A reader that is not open, or a read error, counts as end of file
   // (and writes an error-log entry).
   bool IsEOF();
+  // IsEOF for readers that must not take a read error for the end of the file: when IsEOF sees
+  // the end, one more fill_buffer confirms it, and that read fails again on a real read error.
+  // False (after fill_buffer's error-trace entries) when it does; otherwise *at_end says whether
+  // the file is done.
+  bool CheckEOF(bool* at_end);
 
   bool fill_buffer() override;
 

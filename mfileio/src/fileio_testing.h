@@ -1,5 +1,6 @@
-// Helpers for the tests of this folder: a scratch folder, raw file bytes and an error context
-// whose entries a test can read.
+// The one home of the test helpers of the foundation modules (header only): a scratch folder,
+// a scoped environment variable, raw file bytes, the current directory, source-tree paths, a
+// reader whose reads fail and an error context whose entries a test can read.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,22 +10,28 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "diag.h"
 #include "errtrace.h"
+#include "fastfile.h"
 
 namespace fileio_testing {
 
 // A new empty folder under the system's temporary folder, removed with all its contents.
 class TempFolder {
  public:
-  TempFolder() {
-    std::random_device random;
-    path_ = std::filesystem::temp_directory_path() /
-            ("cu_fileio_" + std::to_string(random()) + std::to_string(random()));
+  TempFolder()
+      : path_(std::filesystem::temp_directory_path() /
+              ("cu_test_" + std::to_string(std::random_device()()) +
+               std::to_string(std::random_device()()))) {
     std::filesystem::create_directories(path_);
   }
   ~TempFolder() {
@@ -35,7 +42,6 @@ class TempFolder {
   std::string path() const { return path_.string(); }
   // A name inside the folder, joined with '/' (which both platforms accept).
   std::string File(const std::string& name) const { return path() + "/" + name; }
-  // The names of the entries in the folder.
   std::vector<std::string> Names() const {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(path_))
@@ -47,9 +53,39 @@ class TempFolder {
   std::filesystem::path path_;
 };
 
+// Sets (or with a null value removes) an environment variable for the object's lifetime, then
+// restores it: the runtime's copy and, on Windows, the system's (GetEnvironmentVariable,
+// ExpandEnvironmentStrings). _putenv_s removes a variable given "", so on Windows an empty
+// value goes to the system's copy alone.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = getenv(name))
+      saved_ = old;
+    Set(value);
+  }
+  ~ScopedEnv() { Set(saved_ ? saved_->c_str() : nullptr); }
+
+  void Set(const char* value) {
+#ifdef _WIN32
+    _putenv_s(name_.c_str(), value != nullptr ? value : "");
+    if (value != nullptr && *value == '\0')
+      SetEnvironmentVariableA(name_.c_str(), "");
+#else
+    if (value != nullptr)
+      setenv(name_.c_str(), value, 1);
+    else
+      unsetenv(name_.c_str());
+#endif
+  }
+
+ private:
+  std::string name_;
+  std::optional<std::string> saved_;
+};
+
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 inline std::string ReadBytes(const std::string& path) {
@@ -57,47 +93,9 @@ inline std::string ReadBytes(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Opens an error context for the test's lifetime; the entries never reach the error log.
-class ErrorContext {
- public:
-  ErrorContext() { MErrTrace_BeginContext(); }
-  ~ErrorContext() {
-    MErrTrace_ClearContext();
-    MErrTrace_EndContext();
-  }
-  std::vector<std::string> Entries() const { return diag::CurrentContextEntries(); }
-  void Clear() { MErrTrace_ClearContext(); }
-  // Checks the entries against `patterns`, one each, then clears them. A pattern ending in '*'
-  // is a prefix (for entries that end in an OS error number or text); others must match whole.
-  void ExpectAndClear(const std::vector<std::string>& patterns) {
-    const std::vector<std::string> entries = Entries();
-    Clear();
-    ASSERT_EQ(entries.size(), patterns.size()) << (entries.empty() ? "" : entries[0]);
-    for (size_t i = 0; i < patterns.size(); ++i) {
-      const std::string& pattern = patterns[i];
-      if (!pattern.empty() && pattern.back() == '*')
-        EXPECT_EQ(entries[i].rfind(pattern.substr(0, pattern.size() - 1), 0), 0u) << entries[i];
-      else
-        EXPECT_EQ(entries[i], pattern);
-    }
-  }
-};
-
-// Sets or removes an environment variable for the process (both the runtime's copy and the
-// system's, which ExpandEnvironmentStrings and GetEnvironmentVariable read on Windows).
-inline void SetEnv(const char* name, const char* value) {
-#ifdef _WIN32
-  _putenv_s(name, value);
-#else
-  setenv(name, value, 1);
-#endif
-}
-inline void UnsetEnv(const char* name) {
-#ifdef _WIN32
-  _putenv_s(name, "");
-#else
-  unsetenv(name);
-#endif
+// A file of the source tree, e.g. SourceFile("mutil/src/testdata/x.ini").
+inline std::string SourceFile(const std::string& relative) {
+  return std::string(CU_SOURCE_DIR) + "/" + relative;
 }
 
 // Makes `folder` the current directory for the object's lifetime.
@@ -112,12 +110,42 @@ class CurrentDirectory {
   std::filesystem::path saved_;
 };
 
-// `path` with every '/' and '\\' written as `separator`.
-inline std::string WithSeparator(std::string path, char separator) {
-  for (char& c : path)
-    if (c == '/' || c == '\\')
-      c = separator;
-  return path;
-}
+// A line reader whose refills fail once `good_fills` have succeeded, to reach the read-error
+// paths of the readers built on it.
+class FailingReader : public MFastFileReader {
+ public:
+  explicit FailingReader(int good_fills) : good_fills_(good_fills) {}
+  bool fill_buffer() override { return good_fills_-- > 0 && MFastFileReader::fill_buffer(); }
+
+ private:
+  int good_fills_;
+};
+
+// Opens an error context for the test's lifetime; the entries never reach the error log.
+class ErrorContext {
+ public:
+  ErrorContext() { MErrTrace_BeginContext(); }
+  ~ErrorContext() {
+    MErrTrace_ClearContext();
+    MErrTrace_EndContext();
+  }
+  std::vector<std::string> Entries() const { return diag::CurrentContextEntries(); }
+  void Clear() { MErrTrace_ClearContext(); }
+  // Checks the entries against `patterns`, one each, then clears them. A pattern ending in '*'
+  // is a prefix (for entries that end in an OS error number or text); others must match whole.
+  void ExpectAndClear(const std::vector<std::string>& patterns) {
+    std::vector<std::string> entries = Entries();
+    Clear();
+    ASSERT_EQ(patterns.size(), entries.size()) << (entries.empty() ? "" : entries.back());
+    for (size_t i = 0; i < patterns.size(); ++i) {
+      std::string expected = patterns[i];
+      if (!expected.empty() && expected.back() == '*') {
+        expected.pop_back();
+        entries[i] = entries[i].substr(0, expected.size());
+      }
+      EXPECT_EQ(expected, entries[i]);
+    }
+  }
+};
 
 }  // namespace fileio_testing

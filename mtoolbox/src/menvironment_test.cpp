@@ -1,56 +1,47 @@
 // Tests of the environment expansion: defined, undefined and malformed references, and results
-// longer than the first expansion's buffer.
+// of any length.
 #include "menvironment.h"
 
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-
 #include <string>
 
-namespace {
+#include "fileio_testing.h"
 
-void SetEnv(const char* name, const char* value) {
-#ifdef _WIN32
-  _putenv_s(name, value);
-#else
-  setenv(name, value, 1);
-#endif
-}
-
-std::string Expand(std::string text) {
-  EXPECT_TRUE(MReplaceEnvironmentVars(text));
-  return text;
-}
-
-}  // namespace
+using fileio_testing::ScopedEnv;
 
 TEST(MReplaceEnvironmentVars, DefinedReferencesAreReplacedOthersStayAsWritten) {
-  SetEnv("CU_ENV_DIR", "C:\\Temp");
-  SetEnv("CU_ENV_X", "x");
-  EXPECT_EQ(Expand("%CU_ENV_DIR%\\x"), "C:\\Temp\\x");
-  EXPECT_EQ(Expand("a%CU_ENV_X%b%CU_ENV_X%%CU_ENV_X%"), "axbxx");
-  EXPECT_EQ(Expand("no references"), "no references");
-  EXPECT_EQ(Expand(""), "");
-
-  // Unresolved or unpaired references stay as written.
-  EXPECT_EQ(Expand("%CU_ENV_NOT_DEFINED%\\x"), "%CU_ENV_NOT_DEFINED%\\x");
-  EXPECT_EQ(Expand("%CU_ENV_NOT_DEFINED%-%CU_ENV_X%"), "%CU_ENV_NOT_DEFINED%-x");
-  EXPECT_EQ(Expand("100%"), "100%");
-  EXPECT_EQ(Expand("50% of %CU_ENV_X%"), "50% of %CU_ENV_X%")
-      << "the first '%' pairs with the next one";
-  EXPECT_EQ(Expand("%%"), "%%");
-  EXPECT_EQ(Expand("%CU_ENV_X"), "%CU_ENV_X");
-}
-
-TEST(MReplaceEnvironmentVars, LongResultsAreExpandedWhole) {
+  ScopedEnv dir("CU_ENV_DIR", "C:\\Temp");
+  ScopedEnv x("CU_ENV_X", "x");
+  ScopedEnv undefined("CU_ENV_NOT_DEFINED", nullptr);
   const std::string value(5000, 'v');
-  SetEnv("CU_ENV_LONG", value.c_str());
-  EXPECT_EQ(Expand("%CU_ENV_LONG%\\end"), value + "\\end");
-  // Right around the first buffer's limit of 4094 characters with the terminator.
-  for (size_t size : {4092u, 4093u, 4094u, 4095u}) {
-    const std::string exact(size - 1, 'e');
-    SetEnv("CU_ENV_EDGE", exact.c_str());
-    EXPECT_EQ(Expand("%CU_ENV_EDGE%"), exact) << size;
+  ScopedEnv long_value("CU_ENV_LONG", value.c_str());
+  const struct {
+    std::string text, expanded;
+  } cases[] = {
+      {"%CU_ENV_DIR%\\x", "C:\\Temp\\x"},
+      {"a%CU_ENV_X%b%CU_ENV_X%%CU_ENV_X%", "axbxx"},
+      {"no references", "no references"},
+      {"", ""},
+      {"%CU_ENV_NOT_DEFINED%\\x", "%CU_ENV_NOT_DEFINED%\\x"},
+      {"%CU_ENV_NOT_DEFINED%-%CU_ENV_X%", "%CU_ENV_NOT_DEFINED%-x"},
+      {"100%", "100%"},
+      {"50% of %CU_ENV_X%", "50% of %CU_ENV_X%"},  // the first '%' pairs with the next one
+      {"%%", "%%"},
+      {"%CU_ENV_X", "%CU_ENV_X"},
+      {"%CU_ENV_LONG%\\end", value + "\\end"},
+  };
+  for (const auto& c : cases) {
+    std::string text = c.text;
+    EXPECT_TRUE(MReplaceEnvironmentVars(text)) << c.text;
+    EXPECT_EQ(c.expanded, text) << c.text;
+  }
+  // Results of every length around the first expansion's buffer come whole.
+  for (size_t size = 4080; size < 4110; ++size) {
+    const std::string exact(size, 'e');
+    ScopedEnv edge("CU_ENV_EDGE", exact.c_str());
+    std::string text = "%CU_ENV_EDGE%";
+    EXPECT_TRUE(MReplaceEnvironmentVars(text));
+    EXPECT_EQ(exact, text) << size;
   }
 }

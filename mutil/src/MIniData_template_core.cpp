@@ -31,23 +31,6 @@ ByteOrderMark DetectByteOrderMark(const std::string& line) {
   return ByteOrderMark::kNone;
 }
 
-// IsEOF counts a read error as the end of the file. A document cut short that way would look
-// complete and could later be saved over the file, so an end is confirmed with one more read,
-// which fails again on a real read error. False after an error-trace entry when that read fails;
-// otherwise *at_end says whether the file is done.
-bool CheckEndOfFile(MFastFileReader* reader, bool* at_end) {
-  *at_end = reader->IsEOF();
-  if (!*at_end)
-    return true;
-  if (!reader->fill_buffer()) {
-    MERRTRACE("MIniData::Open(): MFastFileReader::fill_buffer() failed");
-    *at_end = false;
-    return false;
-  }
-  *at_end = reader->IsEOF();
-  return true;
-}
-
 }  // namespace
 
 // ---- Lifetime and state ----
@@ -87,10 +70,24 @@ void MIniDataT<Compare>::set_last_error(const char* format, ...) {
   last_error_ = text;
 }
 
+template <class Compare>
+void MIniDataT<Compare>::set_open_error(const char* path) {
+  if (file_type(path) == kFileTypeDirectory)
+    set_last_error("\"%.200s\" is a folder, not a file", path);
+  else
+    set_last_error("\"%.200s\" cannot be opened for reading", path);
+}
+
 // ---- Reading a file ----
 
 template <class Compare>
 bool MIniDataT<Compare>::Open(const char* path) {
+  MFastFileReader reader;
+  return Open(path, &reader);
+}
+
+template <class Compare>
+bool MIniDataT<Compare>::Open(const char* path, MFastFileReader* reader) {
   if (!Close()) {
     MERRTRACE("MIniData::Open(): Close() failed");
     return false;
@@ -106,13 +103,13 @@ bool MIniDataT<Compare>::Open(const char* path) {
     return true;
   }
   new_file_ = false;
-  MFastFileReader reader;
-  if (!reader.Open(path)) {
+  if (!reader->Open(path)) {
+    set_open_error(path);
     MERRTRACE("MIniData::Open(): MFastFileReader::Open() failed");
     return false;
   }
   current_section_ = nullptr;
-  if (!ReadAllLines(&reader))
+  if (!ReadAllLines(reader))
     return false;
   if (current_section_ != nullptr)
     current_section_->Compact();
@@ -126,8 +123,11 @@ bool MIniDataT<Compare>::ReadAllLines(MFastFileReader* reader) {
   std::string line;  // reused: its capacity grows to the longest line once
   bool first_line = true;
   bool at_end = false;
-  while (CheckEndOfFile(reader, &at_end) && !at_end) {
+  // IsEOF alone would take a read error for the end: the document would look complete and
+  // could later be saved over the file.
+  while (reader->CheckEOF(&at_end) && !at_end) {
     if (!reader->ReadLine(&line)) {
+      set_last_error("read error in \"%.200s\"", file_name_.c_str());
       MERRTRACE("MIniData::Open(): MFastFileReader::ReadLine() failed");
       return false;
     }
@@ -149,6 +149,10 @@ bool MIniDataT<Compare>::ReadAllLines(MFastFileReader* reader) {
       MERRTRACE("MIniData::Open(): parse_line(%.60s) failed", line.c_str());
       return false;
     }
+  }
+  if (!at_end) {
+    set_last_error("read error in \"%.200s\"", file_name_.c_str());
+    MERRTRACE("MIniData::Open(): MFastFileReader::fill_buffer() failed");
   }
   return at_end;
 }
@@ -197,11 +201,8 @@ bool MIniDataT<Compare>::ParseHeader(const std::string& line) {
       MERRTRACE("MIniData::parse_line(): %.70s", last_error_.c_str());
       return false;
     }
-    if (!DeleteSection(std::string_view(name))) {
-      set_last_error("Section [%s] deleting previous version failed", name.c_str());
-      MERRTRACE("MIniData::parse_line(): DeleteSection() failed");
-      return false;
-    }
+    // Cannot fail: the section was found just now.
+    DeleteSection(std::string_view(name));
   }
   if (current_section_ != nullptr)
     current_section_->Compact();

@@ -11,13 +11,19 @@ namespace {
 constexpr double kMaxSleepSeconds = 2678400.0;  // 31 days
 }
 
-int msleep_sec(double seconds) {
+long long msleep_sec_milliseconds(double seconds) {
   // Written so that NaN fails the test as well.
-  if (!(seconds >= 0.0 && seconds <= kMaxSleepSeconds)) {
+  if (!(seconds >= 0.0 && seconds <= kMaxSleepSeconds))
+    return -1;
+  return static_cast<long long>(seconds * 1000.0);
+}
+
+int msleep_sec(double seconds) {
+  const long long milliseconds = msleep_sec_milliseconds(seconds);
+  if (milliseconds < 0) {
     MERRTRACE("msleep_sec(): invalid argument");
     return -1;
   }
-  const auto milliseconds = static_cast<long long>(seconds * 1000.0);
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
   return 0;
 }

@@ -1,139 +1,100 @@
-// Behaviour of the value-cleaning, splitting, conversion and formatting helpers.
+// The value-cleaning, splitting, conversion and formatting helpers, as tables of cases.
 #include "mstring_tools.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
-namespace {
+using namespace std::string_literals;
 
-std::string Stripped(std::string text) {
-  StripComment(text);
-  return text;
+TEST(StringTools, CommentsAndBlanksAreCutByTheirRules) {
+  // text -> "StripComment|RemoveCommentAndBlanks"
+  const std::pair<std::string, std::string> cases[] = {
+      {"x;y//z", "x;y|x;y"},  // '//' wins over an earlier ';'
+      {"x;y", "x|x"},
+      {"a;b/*c", "a;b|a;b"},  // '/*' wins over ';'
+      {"a/*b//c", "a/*b|a/*b"},
+      {"C://path/file", "C:|C:"},  // no quoting
+      {"/", "/|/"},
+      {"", "|"},
+      {" tcpip ; default", " tcpip |tcpip"},
+      {"a b\tc // x", "a b\tc |abc"},
+      {"\ra\nb\vc\fd e\tf", "\ra\nb\vc\fd e\tf|abcdef"},
+      {"\xA0 x \xE4", "\xA0 x \xE4|\xA0x\xE4"}};  // bytes above 0x7F are never blanks
+  for (const auto& [text, cut] : cases) {
+    std::string stripped = text, cleaned = text;
+    StripComment(stripped);
+    RemoveCommentAndBlanks(cleaned);
+    EXPECT_EQ(cut, stripped + "|" + cleaned) << text;
+  }
 }
 
-std::string Cleaned(std::string text) {
-  RemoveCommentAndBlanks(text);
-  return text;
+TEST(StringTools, SplitAppendsMaximalNonEmptyRuns) {
+  // text, delimiters -> the tokens after a first one that was there before, joined with '|'
+  const std::tuple<const char*, const char*, const char*> cases[] = {
+      {",a,,b,", ",", "kept|a|b"},
+      {"", ",", "kept"},
+      {",,,", ",", "kept"},
+      {"1, 2;3", ", ;", "kept|1|2|3"},
+      {"whole text", "", "kept|whole text"},
+      {"", "", "kept"}};
+  for (const auto& [text, delimiters, joined] : cases) {
+    std::vector<std::string> tokens{"kept"};
+    SplitString(text, delimiters, &tokens);
+    std::string all = tokens[0];
+    for (size_t i = 1; i < tokens.size(); ++i)
+      all += "|" + tokens[i];
+    EXPECT_EQ(joined, all) << text;
+  }
 }
 
-std::vector<std::string> Split(const std::string& text, const char* delimiters) {
-  std::vector<std::string> tokens;
-  SplitString(text, delimiters, &tokens);
-  return tokens;
+TEST(StringTools, StringToLongIsTrueOnlyForAWholeNumberAndAlwaysWritesTheValue) {
+  // text -> "whole value"
+  const std::pair<std::string, std::string> cases[] = {{"42", "1 42"},
+                                                       {"-7", "1 -7"},
+                                                       {"  +8", "1 8"},
+                                                       {"", "1 0"},
+                                                       {"42 ", "0 42"},
+                                                       {"12abc", "0 12"},
+                                                       {"abc", "0 0"},
+                                                       {" ", "0 0"},
+                                                       {"-", "0 0"},
+                                                       {"5\0"
+                                                        "6"s,
+                                                        "0 5"},
+                                                       {"2147483647", "1 2147483647"},
+                                                       {"99999999999", "1 2147483647"},
+                                                       {"-99999999999", "1 -2147483648"}};
+  for (const auto& [text, result] : cases) {
+    long value = 99;
+    const bool whole = StringToLong(text, &value);
+    EXPECT_EQ(result, std::to_string(whole) + " " + std::to_string(value)) << text;
+  }
 }
 
-using Tokens = std::vector<std::string>;
-
-TEST(StripComment, CutsOnlyTheFirstMarkerKindInPriorityOrder) {
-  EXPECT_EQ("x;y", Stripped("x;y//z"));  // '//' wins over an earlier ';'
-  EXPECT_EQ("x", Stripped("x;y"));
-  EXPECT_EQ("a;b", Stripped("a;b/*c"));  // '/*' wins over ';'
-  EXPECT_EQ("a/*b", Stripped("a/*b//c"));
-  EXPECT_EQ("C:", Stripped("C://path/file"));  // no quoting: a path ends at '//'
-  EXPECT_EQ("", Stripped("//all"));
-  EXPECT_EQ("", Stripped(";"));
-  EXPECT_EQ("/", Stripped("/"));
-  EXPECT_EQ("plain value", Stripped("plain value"));
-  EXPECT_EQ("", Stripped(""));
-}
-
-TEST(RemoveCommentAndBlanks, RemovesEveryWhiteSpaceAfterTheComment) {
-  EXPECT_EQ("tcpip", Cleaned(" tcpip ; default"));
-  EXPECT_EQ("abc", Cleaned("a b\tc // x"));
-  EXPECT_EQ("abcdef", Cleaned("\ra\nb\vc\fd e\tf"));
-  EXPECT_EQ("", Cleaned(" \t \r\n"));
-  // Bytes above 0x7F are text, never blanks, whatever the sign of char.
-  EXPECT_EQ("\xA0x\xE4", Cleaned("\xA0 x \xE4"));
-}
-
-TEST(SplitString, ProducesMaximalNonEmptyRuns) {
-  EXPECT_EQ((Tokens{"a", "b"}), Split(",a,,b,", ","));
-  EXPECT_EQ(Tokens{}, Split("", ","));
-  EXPECT_EQ(Tokens{}, Split(",,,", ","));
-  EXPECT_EQ((Tokens{"1", "2", "3"}), Split("1, 2;3", ", ;"));
-  EXPECT_EQ(Tokens{"whole text"}, Split("whole text", ""));
-  EXPECT_EQ(Tokens{}, Split("", ""));
-}
-
-TEST(SplitString, AppendsToExistingTokens) {
-  Tokens tokens{"kept"};
-  SplitString("x y", " ", &tokens);
-  EXPECT_EQ((Tokens{"kept", "x", "y"}), tokens);
-}
-
-TEST(StringToLong, TrueOnlyWhenTheWholeTextIsANumber) {
-  long value = 99;
-  EXPECT_TRUE(StringToLong("42", &value));
-  EXPECT_EQ(42, value);
-  EXPECT_TRUE(StringToLong("-7", &value));
-  EXPECT_EQ(-7, value);
-  EXPECT_TRUE(StringToLong("  +8", &value));
-  EXPECT_EQ(8, value);
-  EXPECT_TRUE(StringToLong("", &value));
-  EXPECT_EQ(0, value);
-}
-
-TEST(StringToLong, TrailingCharactersFailButTheValueIsStillWritten) {
-  long value = 99;
-  EXPECT_FALSE(StringToLong("42 ", &value));
-  EXPECT_EQ(42, value);
-  EXPECT_FALSE(StringToLong("12abc", &value));
-  EXPECT_EQ(12, value);
-  value = 99;
-  EXPECT_FALSE(StringToLong("abc", &value));
-  EXPECT_EQ(0, value);
-  EXPECT_FALSE(StringToLong(" ", &value));
-  EXPECT_FALSE(StringToLong("-", &value));
-  EXPECT_FALSE(StringToLong(std::string("5\0"
-                                        "6",
-                                        3),
-                            &value));
-  EXPECT_EQ(5, value);
-}
-
-TEST(StringToLong, SaturatesToThirtyTwoBits) {
-  long value = 0;
-  EXPECT_TRUE(StringToLong("2147483647", &value));
-  EXPECT_EQ(2147483647L, value);
-  EXPECT_TRUE(StringToLong("99999999999", &value));
-  EXPECT_EQ(2147483647L, value);
-  EXPECT_TRUE(StringToLong("-99999999999", &value));
-  EXPECT_EQ(-2147483647L - 1, value);
-}
-
-TEST(FormatString, FormatsAnyLengthAndReportsIt) {
+TEST(StringTools, FormatStringTakesAnyLengthAndReportsIt) {
   std::string out = "old";
   EXPECT_EQ(9, FormatString(&out, "%s=%d", "value", 123));
   EXPECT_EQ("value=123", out);
-  EXPECT_EQ(0, FormatString(&out, "%s", ""));
-  EXPECT_EQ("", out);
-
-  // Around the size of the first buffer: 1023 fits it, 1024 and more take the second pass.
-  for (int length : {1023, 1024, 1025, 5000}) {
+  for (int length : {0, 1000, 1021, 1022, 1023, 1024, 1025, 5000}) {
     const std::string text(static_cast<size_t>(length), 'x');
     EXPECT_EQ(length + 2, FormatString(&out, "[%s]", text.c_str()));
     EXPECT_EQ("[" + text + "]", out);
   }
 }
 
-TEST(ReplaceFirmwareWithBin, ReplacesEveryOccurrenceAndCounts) {
-  std::string text = "x_firmware.firmware.config";
-  EXPECT_EQ(2, ReplaceFirmwareWithBin(text));
-  EXPECT_EQ("x_bin.bin.config", text);
-
-  text = "firmwarefirmware";
-  EXPECT_EQ(2, ReplaceFirmwareWithBin(text));
-  EXPECT_EQ("binbin", text);
-
-  text = "Firmware.firmwar";  // case-sensitive, no partial match
-  EXPECT_EQ(0, ReplaceFirmwareWithBin(text));
-  EXPECT_EQ("Firmware.firmwar", text);
-
-  text = "firmfirmwareware";  // the replacement does not form a new occurrence
-  EXPECT_EQ(1, ReplaceFirmwareWithBin(text));
-  EXPECT_EQ("firmbinware", text);
+TEST(StringTools, ReplaceFirmwareWithBinCountsEveryOccurrence) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"x_firmware.firmware.config", "2 x_bin.bin.config"},
+      {"firmwarefirmware", "2 binbin"},
+      {"Firmware.firmwar", "0 Firmware.firmwar"},  // case-sensitive, no partial match
+      {"firmfirmwareware", "1 firmbinware"}};      // the replacement forms no new occurrence
+  for (const auto& [text, result] : cases) {
+    std::string replaced = text;
+    const int count = ReplaceFirmwareWithBin(replaced);
+    EXPECT_EQ(result, std::to_string(count) + " " + replaced);
+  }
 }
-
-}  // namespace

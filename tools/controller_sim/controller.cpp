@@ -5,6 +5,18 @@
 
 namespace sim {
 
+namespace {
+
+// A name as an error text quotes it: a name may be as long as a request frame allows, the
+// answer must stay far below the frame bound, so a long name is cut.
+std::string Quoted(const std::string& name) {
+  if (name.size() <= kMaxQuotedNameBytes)
+    return "\"" + name + "\"";
+  return "\"" + name.substr(0, kMaxQuotedNameBytes) + "...\"";
+}
+
+}  // namespace
+
 void Transfer::Add(const void* data, std::size_t size) {
   crc_.Update(data, size);
   received_ += size;
@@ -48,12 +60,12 @@ std::vector<std::string> Controller::Capabilities() {
 bool Controller::Receive(const std::string& name, std::string* value, std::string* error) {
   journal_->Receive(name);
   if (station_.faults.receive_error.count(name) != 0) {
-    *error = "Receive of \"" + name + "\" failed (injected fault)";
+    *error = "Receive of " + Quoted(name) + " failed (injected fault)";
     return false;
   }
   const auto it = station_.values.find(name);
   if (it == station_.values.end()) {
-    *error = "unknown value \"" + name + "\"";
+    *error = "unknown value " + Quoted(name);
     return false;
   }
   *value = it->second;
@@ -63,11 +75,11 @@ bool Controller::Receive(const std::string& name, std::string* value, std::strin
 bool Controller::Set(const std::string& name, double value, std::string* error) {
   journal_->Set(name, value);
   if (station_.faults.set_error.count(name) != 0) {
-    *error = "Set of \"" + name + "\" failed (injected fault)";
+    *error = "Set of " + Quoted(name) + " failed (injected fault)";
     return false;
   }
   if (station_.channels.count(name) == 0) {
-    *error = "unknown channel \"" + name + "\"";
+    *error = "unknown channel " + Quoted(name);
     return false;
   }
   return true;
@@ -83,7 +95,7 @@ Transfer Controller::BeginSend(const std::string& name, std::uint64_t total_size
 bool Controller::EndSend(const Transfer& transfer, std::string* error) {
   if (station_.faults.send_error.count(transfer.name()) != 0) {
     journal_->SendFailed(transfer.name(), kReasonInjectedFault);
-    *error = "Send to \"" + transfer.name() + "\" failed (injected fault)";
+    *error = "Send to " + Quoted(transfer.name()) + " failed (injected fault)";
     return false;
   }
   journal_->Send(transfer.name(), transfer.received(), transfer.crc());

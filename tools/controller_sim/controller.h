@@ -80,6 +80,9 @@ class Controller {
   Journal* journal_;
 };
 
+// Error texts quote at most this many bytes of a name, followed by "..." when it is longer.
+constexpr std::size_t kMaxQuotedNameBytes = 256;
+
 // Journal reasons of failed transfers.
 constexpr const char* kReasonInjectedFault = "injected fault";
 constexpr const char* kReasonDropped = "dropped during transfer";

@@ -11,11 +11,12 @@
 // stays one line.
 //
 // Every line is appended and flushed as it is written: a journal read while the simulator runs,
-// or after it was killed, holds every request so far. Used by one thread.
+// or after it was killed, holds every request so far. Used by one thread at a time.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 
 namespace sim {
@@ -31,24 +32,23 @@ class Journal {
   // dropped, which is how the simulator runs without --journal.
   bool Open(const std::string& path, std::string* error);
 
-  void Connect() { WriteLine("CONNECT"); }
-  void MachineName() { WriteLine("MACHINE_NAME"); }
-  void Components() { WriteLine("COMPONENTS"); }
-  void Options() { WriteLine("OPTIONS"); }
-  void Capabilities() { WriteLine("CAPABILITIES"); }
-  void Disconnect() { WriteLine("DISCONNECT"); }
+  void Connect() { WriteLine("CONNECT", {}); }
+  void MachineName() { WriteLine("MACHINE_NAME", {}); }
+  void Components() { WriteLine("COMPONENTS", {}); }
+  void Options() { WriteLine("OPTIONS", {}); }
+  void Capabilities() { WriteLine("CAPABILITIES", {}); }
+  void Disconnect() { WriteLine("DISCONNECT", {}); }
   void Send(const std::string& name, std::uint64_t size, std::uint32_t crc);
   void SendFailed(const std::string& name, const std::string& reason);
   void Receive(const std::string& name);
   void Set(const std::string& name, double value);
 
  private:
-  void WriteLine(const std::string& line);
+  // `tag`, then each field after a tab with tab, CR, LF and backslash written as \t, \r, \n
+  // and \\, then "\n".
+  void WriteLine(const char* tag, std::initializer_list<const std::string*> fields);
 
   std::FILE* file_ = nullptr;
 };
-
-// `field` with tab, CR, LF and backslash written as \t, \r, \n and \\.
-std::string EscapeJournalField(const std::string& field);
 
 }  // namespace sim

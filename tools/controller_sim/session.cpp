@@ -5,6 +5,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <map>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -15,8 +17,8 @@ namespace sim {
 namespace {
 
 constexpr int kWriteTimeoutMs = 30000;
-// A client in the middle of a transfer that sends nothing for this long has gone.
-constexpr int kTransferIdleTimeoutMs = 60000;
+// A hello is a u32: anything much larger is not a hello, and is refused before it is allocated.
+constexpr std::uint32_t kMaxHelloBytes = 64;
 // Small enough that the bytes are still in the processor's cache when the checksum reads them.
 constexpr std::size_t kReceiveBufferBytes = 256u << 10;
 
@@ -25,13 +27,15 @@ enum class Next { kContinue, kClose };
 
 class Session {
  public:
-  Session(talk::Socket socket, Controller* controller)
-      : socket_(std::move(socket)), controller_(controller) {}
+  Session(talk::Socket socket, Controller* controller, const Limits& limits)
+      : socket_(std::move(socket)), controller_(controller), limits_(limits) {}
 
-  void Run();
+  // Answers the hello (whose version the caller read) and serves requests until the end.
+  void Run(std::uint32_t version);
 
  private:
-  bool Hello();
+  bool Hello(std::uint32_t version);
+  talk::IoStatus ReadRequest(talk::Frame* request, std::string* error);
   Next Dispatch(const talk::Frame& request);
   Next HandleReceive(const talk::Frame& request);
   Next HandleSet(const talk::Frame& request);
@@ -40,11 +44,13 @@ class Session {
   bool ReceiveChunks(Transfer* transfer);
   bool ReceiveChunk(Transfer* transfer, std::uint32_t length);
   bool WaitMinimumSendTime(std::chrono::steady_clock::time_point start);
-  Next Reply(std::uint8_t type, const std::string& payload);
+  Next Reply(std::uint8_t type, const std::string& payload, std::size_t entries = 0);
+  Next ReplyMap(const std::map<std::string, std::string>& map);
   Next ProtocolError(const std::string& what);
 
   talk::Socket socket_;
   Controller* controller_;
+  const Limits& limits_;
   std::vector<char> buffer_;
 };
 
@@ -52,17 +58,19 @@ void Report(const std::string& text) {
   std::fprintf(stderr, "controller_sim: %s\n", text.c_str());
 }
 
-void Session::Run() {
-  if (!Hello())
+talk::Deadline In(int ms) {
+  return std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+}
+
+void Session::Run(std::uint32_t version) {
+  if (!Hello(version))
     return;
   for (;;) {
     talk::Frame request;
     std::string error;
-    // The next request may be long in coming (an operator reading a message box): no time-out.
-    const talk::IoStatus status =
-        talk::ReadFrame(socket_, talk::kDefaultMaxFrameBytes, -1, &request, &error);
+    const talk::IoStatus status = ReadRequest(&request, &error);
     if (status != talk::IoStatus::kOk) {
-      if (status == talk::IoStatus::kFailed)
+      if (status != talk::IoStatus::kClosed)
         Report("connection ended: " + error);
       break;
     }
@@ -72,21 +80,20 @@ void Session::Run() {
   controller_->Disconnect();
 }
 
+// The next request may be long in coming (an operator reading a message box), but once it has
+// begun it must arrive whole in time: a half-sent frame does not hold the controller.
+talk::IoStatus Session::ReadRequest(talk::Frame* request, std::string* error) {
+  talk::IoStatus status = socket_.WaitReadable(limits_.idle_ms, error);
+  if (status != talk::IoStatus::kOk)
+    return status;
+  socket_.SetDeadline(In(limits_.request_ms));
+  status = talk::ReadFrame(socket_, talk::kDefaultMaxFrameBytes, -1, request, error);
+  socket_.ClearDeadline();
+  return status;
+}
+
 // False when the connection ends here; CONNECT and DISCONNECT are journaled in pairs.
-bool Session::Hello() {
-  talk::Frame hello;
-  std::string error;
-  if (talk::ReadFrame(socket_, talk::kDefaultMaxFrameBytes, kTransferIdleTimeoutMs, &hello,
-                      &error) != talk::IoStatus::kOk) {
-    if (!error.empty())
-      Report("no hello: " + error);
-    return false;
-  }
-  std::uint32_t version = 0;
-  if (hello.type != talk::kHello || !talk::DecodeU32(hello.payload, &version)) {
-    ProtocolError("the first request is not a hello");
-    return false;
-  }
+bool Session::Hello(std::uint32_t version) {
   const bool accepted = controller_->Connect();
   Next next = Next::kContinue;
   if (version != talk::kProtocolVersion) {
@@ -114,17 +121,17 @@ Next Session::Dispatch(const talk::Frame& request) {
     case talk::kComponents:
       if (!empty)
         break;
-      return Reply(talk::kOk, talk::EncodeMap(controller_->Components()));
+      return ReplyMap(controller_->Components());
     case talk::kOptions:
       if (!empty)
         break;
-      return Reply(talk::kOk, talk::EncodeMap(controller_->Options()));
+      return ReplyMap(controller_->Options());
     case talk::kCapabilities: {
       std::uint8_t flag = 0;
       if (!talk::DecodeU8(request.payload, &flag))
         break;
       talk::CapabilitiesResult result{true, controller_->Capabilities()};
-      return Reply(talk::kOk, talk::EncodeCapabilitiesResult(result));
+      return Reply(talk::kOk, talk::EncodeCapabilitiesResult(result), result.channels.size());
     }
     case talk::kReceive:
       return HandleReceive(request);
@@ -183,7 +190,7 @@ bool Session::ReceiveChunks(Transfer* transfer) {
     std::string error;
     talk::FrameHeader header;
     const talk::IoStatus status =
-        socket_.ReceiveExact(header_bytes, sizeof header_bytes, kTransferIdleTimeoutMs, &error);
+        socket_.ReceiveExact(header_bytes, sizeof header_bytes, limits_.transfer_idle_ms, &error);
     if (status != talk::IoStatus::kOk) {
       controller_->FailSend(*transfer, kReasonConnectionLost);
       return false;
@@ -213,7 +220,7 @@ bool Session::ReceiveChunk(Transfer* transfer, std::uint32_t length) {
     std::size_t got = 0;
     std::string error;
     const std::size_t want = length < buffer_.size() ? length : buffer_.size();
-    if (socket_.ReceiveSome(buffer_.data(), want, kTransferIdleTimeoutMs, &got, &error) !=
+    if (socket_.ReceiveSome(buffer_.data(), want, limits_.transfer_idle_ms, &got, &error) !=
         talk::IoStatus::kOk) {
       controller_->FailSend(*transfer, kReasonConnectionLost);
       return false;
@@ -244,8 +251,16 @@ bool Session::WaitMinimumSendTime(std::chrono::steady_clock::time_point start) {
   return true;
 }
 
-Next Session::Reply(std::uint8_t type, const std::string& payload) {
+// Every frame respects the receiver's bounds: an answer that would not (a station value or map
+// above 16 MiB, more entries than a map may hold) is replaced by an ERROR saying so.
+Next Session::Reply(std::uint8_t type, const std::string& payload, std::size_t entries) {
   std::string error;
+  if (payload.size() > talk::kDefaultMaxFrameBytes || entries > talk::kMaxListEntries) {
+    Report("answer too large for one frame");
+    return Reply(talk::kError,
+                 talk::EncodeText("the answer (" + std::to_string(payload.size()) + " bytes, " +
+                                  std::to_string(entries) + " entries) exceeds the frame bounds"));
+  }
   if (talk::WriteFrame(socket_, type, payload, kWriteTimeoutMs, &error) != talk::IoStatus::kOk) {
     Report("cannot answer the client: " + error);
     return Next::kClose;
@@ -253,15 +268,61 @@ Next Session::Reply(std::uint8_t type, const std::string& payload) {
   return Next::kContinue;
 }
 
+Next Session::ReplyMap(const std::map<std::string, std::string>& map) {
+  return Reply(talk::kOk, talk::EncodeMap(map), map.size());
+}
+
 Next Session::ProtocolError(const std::string& what) {
   Report("protocol error: " + what);
   return Next::kClose;
 }
 
+// Reads the hello within limits.hello_ms; false (reported) when none came.
+bool ReadHello(talk::Socket& socket, const Limits& limits, std::uint32_t* version) {
+  talk::Frame hello;
+  std::string error;
+  socket.SetDeadline(In(limits.hello_ms));
+  const talk::IoStatus status = talk::ReadFrame(socket, kMaxHelloBytes, -1, &hello, &error);
+  socket.ClearDeadline();
+  if (status != talk::IoStatus::kOk) {
+    if (status != talk::IoStatus::kClosed)
+      Report("no hello: " + error);
+    return false;
+  }
+  if (hello.type != talk::kHello || !talk::DecodeU32(hello.payload, version)) {
+    Report("protocol error: the first request is not a hello");
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
-void ServeClient(talk::Socket client, Controller* controller) {
-  Session(std::move(client), controller).Run();
+bool ServeClient(talk::Socket client, SharedController* shared, const Limits& limits) {
+  std::uint32_t version = 0;
+  if (!ReadHello(client, limits, &version))
+    return false;
+  std::unique_lock<std::mutex> lock(shared->mutex);
+  const bool free = shared->released.wait_for(lock, std::chrono::milliseconds(limits.busy_wait_ms),
+                                              [shared] { return !shared->held; });
+  if (!free || shared->retired) {
+    lock.unlock();
+    Report("turned a client away: busy with another client");
+    std::string ignored;
+    talk::WriteFrame(client, talk::kRefused,
+                     talk::EncodeText("the controller is busy with another client"),
+                     kWriteTimeoutMs, &ignored);
+    return false;
+  }
+  shared->held = true;
+  lock.unlock();
+  Session(std::move(client), shared->controller, limits).Run(version);
+  lock.lock();
+  shared->held = false;
+  shared->retired = shared->retire_after_client;
+  lock.unlock();
+  shared->released.notify_one();
+  return true;
 }
 
 }  // namespace sim

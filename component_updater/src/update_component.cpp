@@ -1,0 +1,103 @@
+// The per-component update: one component, one section of the description, one file.
+#include <string>
+
+#include "CBusy.h"
+#include "Localize.h"
+#include "errtrace.h"
+#include "fastfile.h"
+#include "fileops.h"
+#include "mstring_tools.h"
+#include "mtalkclient.h"
+#include "mversion.h"
+#include "run_settings.h"
+#include "update.h"
+
+namespace {
+
+const char kDriveUnitConfig[] = "x_DriveUnit.firmware.config";
+
+// The section's keys that say what the component must become.
+struct ComponentTarget {
+  std::string version;      // cleaned of comments and blanks
+  std::string file;         // cleaned likewise; relative to the work folder
+  double duration = 180.0;  // expected length of the send in seconds
+  bool forced = false;      // "force_update" present, a number, not 0
+};
+
+bool ReadCleanedEntry(const MIniData& description, const char* section, const char* entry,
+                      std::string* value) {
+  if (!description.GetStringEntry(section, entry, value)) {
+    MERRTRACE("update_component(): not found \"[%s] %s=\" ", section, entry);
+    return false;
+  }
+  RemoveCommentAndBlanks(*value);
+  return true;
+}
+
+bool ReadTarget(const MIniData& description, const char* section, ComponentTarget* target) {
+  if (!ReadCleanedEntry(description, section, "version", &target->version) ||
+      !ReadCleanedEntry(description, section, "file", &target->file))
+    return false;
+  // A missing duration keeps the default; one that is no number reads as 0.
+  description.GetDoubleEntry(section, "duration", &target->duration);
+  long force = 0;
+  target->forced = description.GetLongEntry(section, "force_update", &force) && force != 0;
+  return true;
+}
+
+bool IsInstalled(const ComponentTarget& target, const std::string& installed) {
+  VersionNumber wanted;
+  ParseVersion(&wanted, target.version.c_str());
+  return VersionEquals(&wanted, installed.c_str());
+}
+
+bool ReadUpdateFile(const std::string& component, const std::string& path, std::string* content) {
+  if (MFastFile_ReadAtOnce(path.c_str(), content) >= 0)
+    return true;
+  MERRTRACE("update_component(): [%s] MFastFile_ReadAtOnce(%s) failed", component.c_str(),
+            path.c_str());
+  if (!file_exists(path.c_str()))
+    MERRTRACE("update_component(): [%s] file \"%s\" does not exist", component.c_str(),
+              path.c_str());
+  return false;
+}
+
+// Sends the file under the progress dialog; the dialog learns the measured duration.
+bool SendUnderProgress(const std::string& component, const ComponentTarget& target,
+                       std::string content, MTalkClient* client) {
+  RunSettings& settings = TheRunSettings();
+  CBusy busy(settings.settingsFilePath.c_str());
+  busy.SaveDuration(target.duration);
+  const std::string lower = component + " to " + target.version;
+  busy.Start(GetLocalizedText("Updating.txt"), settings.programTitle.c_str(), lower.c_str());
+  const bool sent = client->Send(component.c_str(), std::move(content));
+  if (!sent)
+    MERRTRACE("update_component(): Send to \"%s\" failed", component.c_str());
+  else if (component == kDriveUnitConfig)
+    settings.driveUnitConfigSent = true;
+  busy.Stop(true);
+  return sent;
+}
+
+}  // namespace
+
+bool update_component(MIniData& description, const ComponentEntry& component, const char* section,
+                      MTalkClient* client) {
+  const std::string& name = component.first;
+  const std::string& installed = component.second;
+  ComponentTarget target;
+  if (!ReadTarget(description, section, &target))
+    return false;
+  if (!target.forced && IsInstalled(target, installed)) {
+    MTRACE(0, "update_firmware(): no update necessary for \"%s v%s\" (update version is \"%s\"",
+           name.c_str(), installed.c_str(), target.version.c_str());
+    return true;
+  }
+  MTRACE(0, "update_component(): start updating (force update = %s) %s from %s to %s",
+         target.forced ? "true" : "false", name.c_str(), installed.c_str(), target.version.c_str());
+  const std::string path = TheRunSettings().workFolder + "\\" + target.file;
+  std::string content;
+  if (!ReadUpdateFile(name, path, &content))
+    return false;
+  return SendUnderProgress(name, target, std::move(content), client);
+}

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# The main job, end to end: builds the program and the simulated controller (release build, no
+# tests), starts the simulator on an example station, runs a real update against it with the
+# progress line on the terminal, and shows the outcome and what the controller received.
+#
+#   scripts/demo.sh                                       per-component example
+#   scripts/demo.sh DESCRIPTION [STATION]                 another description (and station)
+#
+# Everything the run leaves (settings file, logs, journal) is under build/demo/.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+description=$(realpath "${1:-examples/component_updates.ini}")
+station=$(realpath "${2:-examples/station.ini}")
+
+scripts/install-tools.sh native || exit 1
+cmake --preset release >/dev/null || exit 1
+cmake --build build/release --target component_updater controller_sim >/dev/null || exit 1
+
+demo=$root/build/demo
+rm -rf "$demo"
+mkdir -p "$demo/appdata"
+# The program reads its operator texts from the current folder.
+cp component_updater/src/component_updater.loc "$demo/"
+
+build/release/tools/controller_sim/controller_sim --station "$station" --port 0 \
+  --port-file "$demo/port" --journal "$demo/journal" --once 2>"$demo/controller_sim.log" &
+sim=$!
+trap 'kill $sim 2>/dev/null' EXIT
+for _ in $(seq 100); do [ -s "$demo/port" ] && break; sleep 0.05; done
+port=$(cat "$demo/port" 2>/dev/null) || { cat "$demo/controller_sim.log"; exit 1; }
+echo "controller_sim: $(head -n 1 "$demo/controller_sim.log")"
+
+echo "component_updater --dir $(dirname "$description") --file $(basename "$description") --host 127.0.0.1 --port $port"
+(cd "$demo" && TEVAR_CONFIGPATH="$demo/appdata" "$root/build/release/component_updater/src/component_updater" \
+  --dir "$(dirname "$description")" --file "$(basename "$description")" --host 127.0.0.1 --port "$port")
+status=$?
+wait $sim 2>/dev/null
+trap - EXIT
+
+echo
+if [ $status -eq 0 ]; then echo "Outcome: updated (exit status 0)"; else echo "Outcome: not updated (exit status $status)"; fi
+echo
+echo "What the controller received (its journal):"
+awk -F'\t' '
+  $1 == "SEND"        { printf "  sent       %-32s %10d bytes  crc32 %s\n", $2, $3, $4; next }
+  $1 == "SEND_FAILED" { printf "  failed     %-32s %s\n", $2, $3; next }
+  $1 == "RECEIVE"     { printf "  asked for  %s\n", $2; next }
+  $1 == "SET"         { printf "  set        %s = %s\n", $2, $3; next }
+                      { printf "  %s\n", $1 }' "$demo/journal"
+logs=$demo/appdata/Tevar/Quorvex/Logs
+echo
+echo "Trace: $logs/component_updater.trace.log"
+echo "Errors: $logs/component_updater.errors.log"
+exit $status
