@@ -2,9 +2,68 @@
 // and the per-component procedure that sends what differs.
 #include "bsp_update.h"
 
+#include "Localize.h"
 #include "errtrace.h"
 #include "mstring_tools.h"
 #include "mversion.h"
+#include "platform_rules.h"
+#include "timed_send.h"
+#include "update_file.h"
+
+namespace {
+
+const char kFunction[] = "UpdateBSPComp";
+
+// Reads one module file and sends it to the BSP component, or to the firmware component of an
+// older firmware (which needs the wait after the send).
+void SendModule(const std::string& firmware_name, const std::string& bsp_name, MTalkClient* client,
+                const ComponentMap& components, BspModuleRecord& record,
+                const std::string& installed, double duration) {
+  std::string data;
+  if (!CheckUpdateFileAndReadItOut(record.file, data)) {
+    MERRTRACE("%s: CheckUpdateFileAndReadItOut() failed for update file:%s.", kFunction,
+              record.file.c_str());
+    return;
+  }
+  const bool to_bsp = UseBSPCompForUpdate(firmware_name, components);
+  std::string title;
+  FormatString(&title, "Updating bsp module %s\nfrom%s to %s\nbsp: %s", record.module.c_str(),
+               installed.c_str(), record.version.c_str(), bsp_name.c_str());
+  if (!StartSendAndShowBusyThread(title, GetLocalizedText("Updating.txt"), duration, client,
+                                  to_bsp ? bsp_name : firmware_name, data, !to_bsp))
+    MERRTRACE("%s: StartSendAndShowBusyThread() failed for update file:%s.", kFunction,
+              record.file.c_str());
+}
+
+// Decides for one module whether it goes, with the trace that says why; `installed` receives
+// the version on the board ("" for a new module).
+bool ModuleNeedsUpdate(const std::string& response, const BspModuleRecord& record,
+                       std::string* installed) {
+  switch (FindInstalledModuleVersion(response, record.module, installed)) {
+    case InstalledModuleVerdict::kNew:
+      MTRACE(4, "%s(): new module %s will be added to the firmware with version:%s", kFunction,
+             record.module.c_str(), record.version.c_str());
+      return true;
+    case InstalledModuleVerdict::kNoSeparator:
+      MTRACE(0,
+             "%s(): Module found in bsp responce, but not a separator after that, to get the "
+             "version value?",
+             kFunction);
+      return false;
+    case InstalledModuleVerdict::kFound:
+      break;
+  }
+  if (*installed == record.version) {
+    MTRACE(0, "%s(): no update necessary for %s version:%s already installed.", kFunction,
+           record.module.c_str(), record.version.c_str());
+    return false;
+  }
+  MTRACE(0, "%s(): module: %s with version: %s will be updated to version: %s.", kFunction,
+         record.module.c_str(), installed->c_str(), record.version.c_str());
+  return true;
+}
+
+}  // namespace
 
 BspModuleRecord ParseBspModuleEntry(const std::string& entry) {
   BspModuleRecord record;
@@ -83,4 +142,32 @@ bool GetBspFilesForUpdate(std::string section, MIniData& description,
   MERRTRACE("%s: GetDoubleEntry() failed for section:%s entry:%s", "GetBspFilesForUpdate",
             "general", "duration");
   return false;
+}
+
+bool UpdateBSPComp(const std::string& firmware_name, MTalkClient* client, MIniData& description,
+                   const ComponentMap& components, const BspModuleTable& table) {
+  const std::string bsp_name = BspComponentName(firmware_name);
+  const auto board = table.find(bsp_name);
+  if (board == table.end()) {
+    MTRACE(0, "%s: bsp component: %s not present. Continue update with the firmware", kFunction,
+           bsp_name.c_str());
+    return true;
+  }
+  const BspModuleInfo& info = board->second;
+  const std::string section = BspSectionName(info.hardware, info.bspVersion);
+  if (!HasSectionNamed(description, section))
+    return true;
+  std::vector<std::string> files;
+  double duration = 0.0;
+  if (!GetBspFilesForUpdate(section, description, files, duration)) {
+    MTRACE(0, "%s: GetBspFilesForUpdate() failed for:%s", kFunction, section.c_str());
+    return false;
+  }
+  for (const std::string& entry : files) {
+    BspModuleRecord record = ParseBspModuleEntry(entry);
+    std::string installed;
+    if (ModuleNeedsUpdate(info.bspResponse, record, &installed))
+      SendModule(firmware_name, bsp_name, client, components, record, installed, duration);
+  }
+  return true;
 }

@@ -54,3 +54,11 @@ bool UseBSPCompForUpdate(const std::string& firmware_name, const ComponentMap& c
 // "file" or both durations are missing.
 bool GetBspFilesForUpdate(std::string section, MIniData& description,
                           std::vector<std::string>& files, double& duration);
+
+// Updates the BSP modules of the firmware component `firmware_name` from its board's entry in
+// `table`: every module whose installed version differs, or that the board lacks, is read and
+// sent (to the BSP component, or to the firmware component with the wait after the send). False
+// only when the module list or the send duration cannot be read; a module that cannot be read
+// or sent is skipped with an error-trace entry.
+bool UpdateBSPComp(const std::string& firmware_name, MTalkClient* client, MIniData& description,
+                   const ComponentMap& components, const BspModuleTable& table);
