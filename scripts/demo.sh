@@ -29,7 +29,7 @@ sim=$!
 trap 'kill $sim 2>/dev/null' EXIT
 for _ in $(seq 100); do [ -s "$demo/port" ] && break; sleep 0.05; done
 port=$(cat "$demo/port" 2>/dev/null) || { cat "$demo/controller_sim.log"; exit 1; }
-echo "controller_sim: $(head -n 1 "$demo/controller_sim.log")"
+head -n 1 "$demo/controller_sim.log"
 
 echo "component_updater --dir $(dirname "$description") --file $(basename "$description") --host 127.0.0.1 --port $port"
 (cd "$demo" && TEVAR_CONFIGPATH="$demo/appdata" "$root/build/release/component_updater/src/component_updater" \
@@ -49,6 +49,10 @@ awk -F'\t' '
   $1 == "SET"         { printf "  set        %s = %s\n", $2, $3; next }
                       { printf "  %s\n", $1 }' "$demo/journal"
 logs=$demo/appdata/Tevar/Quorvex/Logs
+echo
+echo "What the program decided (from its trace):"
+grep -E 'start updating|no update necessary|will be updated|will be excluded|not present|skip send' \
+  "$logs/component_updater.trace.log" | sed -E 's/^.*\] /  /'
 echo
 echo "Trace: $logs/component_updater.trace.log"
 echo "Errors: $logs/component_updater.errors.log"
