@@ -41,24 +41,31 @@ bool WriteFrame(int fd, std::uint8_t type, const char* payload, std::uint32_t le
          WriteAll(fd, payload, length);
 }
 
-// Reads frames until one that is not a keep-alive arrives; true when it has type `expected`.
-bool Expect(int fd, std::uint8_t expected) {
-  talk::FrameDecoder decoder;
-  talk::Frame frame;
-  char buffer[4096];
-  for (;;) {
-    const talk::FrameDecoder::Status status = decoder.Next(&frame);
-    if (status == talk::FrameDecoder::Status::kError)
-      return false;
-    if (status == talk::FrameDecoder::Status::kFrame) {
-      if (frame.type != talk::kKeepAlive)
-        return frame.type == expected;
-      continue;
-    }
-    const ssize_t n = read(fd, buffer, sizeof buffer);
+bool ReadExact(int fd, char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t n = read(fd, data, size);
     if (n <= 0)
       return false;
-    decoder.Feed(buffer, static_cast<std::size_t>(n));
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// Reads frames until one that is not a keep-alive arrives; true when it has type `expected`.
+bool Expect(int fd, std::uint8_t expected) {
+  for (;;) {
+    unsigned char bytes[talk::kFrameHeaderBytes];
+    talk::FrameHeader header;
+    std::string error;
+    if (!ReadExact(fd, reinterpret_cast<char*>(bytes), sizeof bytes) ||
+        !talk::DecodeFrameHeader(bytes, talk::kDefaultMaxFrameBytes, &header, &error))
+      return false;
+    std::string payload(header.length, '\0');
+    if (!ReadExact(fd, &payload[0], payload.size()))
+      return false;
+    if (header.type != talk::kKeepAlive)
+      return header.type == expected;
   }
 }
 

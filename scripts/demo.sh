@@ -4,7 +4,8 @@
 # progress line on the terminal, and shows the outcome and what the controller received.
 #
 #   scripts/demo.sh                                       per-component example
-#   scripts/demo.sh DESCRIPTION [STATION]                 another description (and station)
+#   scripts/demo.sh DESCRIPTION [STATION]                 another description (and station), e.g.
+#   scripts/demo.sh examples/platform/component_updates.ini examples/platform/station.ini
 #
 # Everything the run leaves (settings file, logs, journal) is under build/demo/.
 set -uo pipefail
@@ -20,8 +21,11 @@ cmake --build build/release --target component_updater controller_sim >/dev/null
 demo=$root/build/demo
 rm -rf "$demo"
 mkdir -p "$demo/appdata"
-# The program reads its operator texts from the current folder.
-cp component_updater/src/component_updater.loc "$demo/"
+# The program runs in a copy of the description's folder: per-component update files are found
+# relative to it, platform update files relative to the current folder, and the operator texts
+# are read from the current folder.
+cp -r "$(dirname "$description")" "$demo/work"
+cp component_updater/src/component_updater.loc "$demo/work/"
 
 build/release/tools/controller_sim/controller_sim --station "$station" --port 0 \
   --port-file "$demo/port" --journal "$demo/journal" --once 2>"$demo/controller_sim.log" &
@@ -29,11 +33,12 @@ sim=$!
 trap 'kill $sim 2>/dev/null' EXIT
 for _ in $(seq 100); do [ -s "$demo/port" ] && break; sleep 0.05; done
 port=$(cat "$demo/port" 2>/dev/null) || { cat "$demo/controller_sim.log"; exit 1; }
-echo "controller_sim: $(head -n 1 "$demo/controller_sim.log")"
+head -n 1 "$demo/controller_sim.log"
 
-echo "component_updater --dir $(dirname "$description") --file $(basename "$description") --host 127.0.0.1 --port $port"
-(cd "$demo" && TEVAR_CONFIGPATH="$demo/appdata" "$root/build/release/component_updater/src/component_updater" \
-  --dir "$(dirname "$description")" --file "$(basename "$description")" --host 127.0.0.1 --port "$port")
+echo "(in $demo/work) component_updater --file $(basename "$description") --host 127.0.0.1 --port $port"
+(cd "$demo/work" && TEVAR_CONFIGPATH="$demo/appdata" \
+  "$root/build/release/component_updater/src/component_updater" \
+  --file "$(basename "$description")" --host 127.0.0.1 --port "$port")
 status=$?
 wait $sim 2>/dev/null
 trap - EXIT
@@ -49,6 +54,10 @@ awk -F'\t' '
   $1 == "SET"         { printf "  set        %s = %s\n", $2, $3; next }
                       { printf "  %s\n", $1 }' "$demo/journal"
 logs=$demo/appdata/Tevar/Quorvex/Logs
+echo
+echo "What the program decided (from its trace):"
+grep -E 'start updating|no update necessary|will be updated|will be excluded|not present|skip send' \
+  "$logs/component_updater.trace.log" | sed -E 's/^.*\] /  /'
 echo
 echo "Trace: $logs/component_updater.trace.log"
 echo "Errors: $logs/component_updater.errors.log"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Every test of the project: installs missing tools (as root), builds the native, asan, tsan and
 # windows configurations and runs their suites (the Windows ones under Wine), builds and checks the
-# operator packages (scripts/package.sh), then runs each fuzz target for FUZZ_SECONDS (default 60).
+# operator packages (scripts/package.sh), then runs each fuzz target for FUZZ_SECONDS (default 30).
 # Ends with one line "N passed, N failed".
 #
 #   scripts/test.sh              everything
@@ -9,7 +9,7 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-FUZZ_SECONDS=${FUZZ_SECONDS:-60}
+FUZZ_SECONDS=${FUZZ_SECONDS:-30}
 SUITES=${SUITES:-native asan tsan windows package fuzz}
 jobs=$(nproc 2>/dev/null || echo 2)
 
@@ -44,7 +44,8 @@ build() {
 run_ctest() {
   local preset=$1; shift
   local log="build/$preset/ctest.log"
-  ctest --test-dir "build/$preset" --output-on-failure "$@" 2>&1 | tee "$log"
+  # As many tests at once as there are cores: every end-to-end test has its own folder and port.
+  ctest --test-dir "build/$preset" --output-on-failure -j "$jobs" "$@" 2>&1 | tee "$log"
   count_ctest "$log" "$preset"
 }
 
@@ -88,7 +89,8 @@ for suite in $SUITES; do
         [ -x "$sim" ] || { build native >/dev/null || true; }
         export CONTROLLER_SIM="$sim"
         # Progress dialogs, tray icons and boxes are real windows: the suite runs on an X server of
-        # its own, with the Wine server started inside it.
+        # its own, with the Wine server started inside it, one test at a time (the box probe of
+        # the scenarios reads the display and its notification area, which must be its program's).
         xvfb-run -a -s "-screen 0 1280x1024x24" bash -c \
           "source scripts/wine-env.sh; start_wine '$root/build/windows/wineprefix' desktop
            ctest --test-dir build/windows --output-on-failure; rc=\$?; stop_wine; exit \$rc" \

@@ -59,13 +59,3 @@ HWND__* CSystemTray::trayWindow() const {
 TrayIconRecord CSystemTray::record() const {
   return TrayIconRecord();
 }
-
-CSystemTray& TheSystemTray() {
-  static CSystemTray tray;
-  return tray;
-}
-
-namespace {
-// Constructed during static initialisation on both platforms, so that start-up reads the same.
-[[maybe_unused]] CSystemTray& constructed_at_start = TheSystemTray();
-}  // namespace

@@ -283,13 +283,3 @@ TrayIconRecord CSystemTray::record() const {
   view.stateMask = r.dwStateMask;
   return view;
 }
-
-CSystemTray& TheSystemTray() {
-  static CSystemTray tray;
-  return tray;
-}
-
-namespace {
-// Constructs the tray during static initialisation, as start-up expects, not on first use.
-[[maybe_unused]] CSystemTray& constructed_at_start = TheSystemTray();
-}  // namespace

@@ -1,0 +1,85 @@
+// The fallback for erroneous components: the file choice, then resolve, read and send.
+#include "erroneous_comps.h"
+
+#include "Localize.h"
+#include "errtrace.h"
+#include "fileops.h"
+#include "menvironment.h"
+#include "mstring_tools.h"
+#include "timed_send.h"
+#include "update_file.h"
+
+namespace {
+
+const char kDefaultFirmwareFile[] = "%ProgramFiles%\\Tevar\\Quorvex\\firmware\\machkonkret.elf.S19";
+
+FallbackFile DefaultFirmwareFile() {
+  FallbackFile choice;
+  choice.file = kDefaultFirmwareFile;
+  if (!MReplaceEnvironmentVars(choice.file)) {
+    choice.verdict = FallbackFileVerdict::kEnvironmentFailed;
+    return choice;
+  }
+  if (file_exists(choice.file.c_str()))
+    return choice;
+  ReplaceFirmwareWithBin(choice.file);
+  if (!file_exists(choice.file.c_str()))
+    choice.verdict = FallbackFileVerdict::kNoDefaultFile;
+  return choice;
+}
+
+FallbackFile ComponentSectionFile(const MIniData& description, const std::string& component) {
+  FallbackFile choice;
+  choice.durationRead =
+      description.GetDoubleEntry(component.c_str(), "duration", &choice.seconds) ||
+      description.GetDoubleEntry("general", "duration", &choice.seconds);
+  if (!description.GetStringEntry(component.c_str(), "file", &choice.file)) {
+    choice.verdict = FallbackFileVerdict::kNoFileEntry;
+    return choice;
+  }
+  StripComment(choice.file);
+  return choice;
+}
+
+}  // namespace
+
+FallbackFile ChooseFallbackFile(const MIniData& description, const std::string& component,
+                                bool use_default_file) {
+  return use_default_file ? DefaultFirmwareFile() : ComponentSectionFile(description, component);
+}
+
+bool TryToUpdateErroneousComps(MIniData& description, MTalkClient* client,
+                               const std::string& component, bool use_default_file) {
+  MErrTraceScope context;
+  FallbackFile choice = ChooseFallbackFile(description, component, use_default_file);
+  if (!choice.durationRead)
+    MTRACE(0, "TryToUpdateErroneousComps(): cant read duration value for:%s. Use default one.",
+           component.c_str());
+  switch (choice.verdict) {
+    case FallbackFileVerdict::kEnvironmentFailed:
+      MERRDUMP("TryToUpdateErroneousComps(): failed to replace environment variable ProgramFiles?");
+      return false;
+    case FallbackFileVerdict::kNoDefaultFile:
+      MERRDUMP("TryToUpdateErroneousComps(): cant get default update file.");
+      return false;
+    case FallbackFileVerdict::kNoFileEntry:
+      MERRDUMP("TryToUpdateErroneousComps(): component:%s cant get update file.",
+               component.c_str());
+      return false;
+    case FallbackFileVerdict::kFound:
+      break;
+  }
+  std::string data;
+  if (!CheckUpdateFileAndReadItOut(choice.file, data)) {
+    MERRDUMP("CheckUpdateFileAndReadItOut() failed for component:%s.", component.c_str());
+    return false;
+  }
+  if (!StartSendAndShowBusyThread("Updating " + component, GetLocalizedText("Updating.txt"),
+                                  choice.seconds, client, component, data, false)) {
+    MERRDUMP("StartSendAndShowBusyThread() failed for:%s", component.c_str());
+    return false;
+  }
+  MTRACE(3, "TryToUpdateErroneousComps(): %s updated with file: %s", component.c_str(),
+         choice.file.c_str());
+  return true;
+}

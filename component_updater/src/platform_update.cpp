@@ -1,0 +1,267 @@
+// The platform update: discovery, the group loop (last key first) and the component steps.
+//
+// A component step ends by going on with the next component or by stopping the run. In warning
+// mode a failing component is skipped; in strict mode ("error_handling" = error) the first
+// failure that the rules let stop the run does so, with its box. A missing "file" entry and an
+// unreadable update file stop the run in both modes.
+//
+// Left open by the rules and decided here:
+// - A CTevarTalkError from reading the controller's maps (components, machine name, options,
+//   channels) passes out of PlatformUpdate; the error context is closed on the way.
+// - Component names holding a NUL byte cannot be addressed through the client (names are passed
+//   as C strings, so another component would be read and sent to): they are dropped from the
+//   component map with an error-log entry before discovery.
+// - An identifier holding a NUL byte names no section (error-log entry); the component then
+//   takes the path of an identifier without section.
+#include "platform_update.h"
+
+#include <algorithm>
+
+#include "Localize.h"
+#include "bsp_update.h"
+#include "erroneous_comps.h"
+#include "errtrace.h"
+#include "firmware_discovery.h"
+#include "message_box.h"
+#include "mstring_tools.h"
+#include "mtalkclient.h"
+#include "particular_update.h"
+#include "platform_rules.h"
+#include "timed_send.h"
+#include "update_file.h"
+#include "version_checks.h"
+#include "version_incompatibility.h"
+
+namespace {
+
+const char kFunction[] = "PlatformUpdate";
+
+// How a component step ends.
+enum class Next { kComponent, kStop };
+
+// What every step of one run works with.
+struct Run {
+  MIniData& description;
+  MTalkClient* client;
+  const ComponentMap& components;
+  bool strict;
+};
+
+void ShowError(const std::string& text) {
+  ShowMessageBox(text.c_str(), GetLocalizedText("Error.txt"), kBoxPlain);
+}
+
+bool ReadStrictMode(const MIniData& description) {
+  std::string mode = "warning";
+  if (!description.GetStringEntry("general", "error_handling", &mode))
+    MTRACE(3, "PlatformUpdate(): GetStringEntry(missing) failed. Possible errors will be warned.");
+  return IsStrictErrorHandling(mode);
+}
+
+ComponentMap AddressableComponents(ComponentMap components) {
+  for (auto it = components.begin(); it != components.end();) {
+    if (it->first.find('\0') == std::string::npos) {
+      ++it;
+      continue;
+    }
+    MERRLOG("%s: component name with a NUL byte cannot be addressed, left out: %s", kFunction,
+            it->first.c_str());
+    it = components.erase(it);
+  }
+  return components;
+}
+
+// The fallback for a component without a usable identifier. `strict_box` is the box text shown
+// when the fallback fails in strict mode.
+Next TryFallback(Run& run, const std::string& name, bool use_default_file,
+                 const std::string& strict_box) {
+  if (TryToUpdateErroneousComps(run.description, run.client, name, use_default_file))
+    return Next::kComponent;
+  if (!run.strict)
+    return Next::kComponent;
+  ShowError(strict_box);
+  return Next::kStop;
+}
+
+std::string Formatted(const char* format, const std::string& first,
+                      const std::string& second = std::string()) {
+  std::string text;
+  FormatString(&text, format, first.c_str(), second.c_str());
+  return text;
+}
+
+// Steps 2 to 4: the identifier and its section. Answers true with the cleaned identifier in
+// `identifier` when the component goes on; otherwise `next` says how the step ended.
+bool ReceiveIdentifier(Run& run, const std::string& name, std::string* identifier, Next* next) {
+  if (!run.client->Receive(name.c_str(), *identifier)) {
+    MERRLOG("%s: Receive() failed for:%s", kFunction, name.c_str());
+    *next = TryFallback(run, name, true,
+                        Formatted("Receive on component %s failed. Update will be skipped.", name));
+    return false;
+  }
+  if (identifier->empty()) {
+    MERRLOG("%s: no identifier received for:%s", kFunction, name.c_str());
+    *next = TryFallback(
+        run, name, true,
+        Formatted("No identifier received from component %s.Update will be skipped.", name));
+    return false;
+  }
+  RemoveCommentAndBlanks(*identifier);
+  if (HasSectionNamed(run.description, *identifier))
+    return true;
+  if (identifier->find('\0') != std::string::npos)
+    MERRLOG("%s: identifier of %s holds a NUL byte and names no section", kFunction, name.c_str());
+  MTRACE(0, "%s: no update section found for: %s, excepted:%s", kFunction, name.c_str(),
+         identifier->c_str());
+  *next = TryFallback(
+      run, name, false,
+      Formatted("No identifier section found for: %s for component: %s. Update will be skipped.",
+                *identifier, name));
+  return false;
+}
+
+// Step 5: the update file of the identifier's section, resolved and read.
+bool ReadUpdateFile(Run& run, const std::string& name, const std::string& identifier,
+                    std::string* file, std::string* data) {
+  if (!run.description.GetStringEntry(identifier.c_str(), "file", file)) {
+    MERRTRACE("%s: no filename for section:%s comp:%s specified.", kFunction, identifier.c_str(),
+              name.c_str());
+    ShowError(Formatted("No entry %s for identifier: %s found. Update will be skipped.", "file",
+                        identifier));
+    return false;
+  }
+  StripComment(*file);
+  if (CheckUpdateFileAndReadItOut(*file, *data))
+    return true;
+  MERRTRACE("%s: CheckUpdateFileAndReadItOut() failed for component:%s.", kFunction, name.c_str());
+  return false;
+}
+
+// Step 6: true when the base-firmware gate lets the component be sent.
+bool PassesBaseFirmwareGate(Run& run, const std::string& name, const std::string& identifier) {
+  const BaseFirmwareGate gate = JudgeBaseFirmware(name, identifier);
+  const bool passes = gate == BaseFirmwareGate::kNotBaseFirmware ||
+                      gate == BaseFirmwareGate::kSupportedIdentifier ||
+                      (gate == BaseFirmwareGate::kCheckBasePackage &&
+                       CheckForBaseDowngradeProblems(run.description));
+  if (!passes)
+    MTRACE(1,
+           "%s(): skip send with firmware for \"%s\": version is not supported. Update will be "
+           "done automatically",
+           kFunction, name.c_str());
+  return passes;
+}
+
+// Step 7: the component's compensation channel and the common one go back to 0.0.
+void ResetCompensation(Run& run, const std::string& name) {
+  std::map<std::string, CAxis> channels;
+  if (!run.client->GetChannelMap(channels)) {
+    MERRLOG("%s: MTalkClient->GetChannelMap(): failed?Possible update error...", kFunction);
+    channels.clear();
+  }
+  for (const std::string& channel :
+       {CompensationChannelOf(name), std::string(kCompensationChannel)}) {
+    if (channels.count(channel) != 0 && !run.client->Set(channel.c_str(), 0.0))
+      MERRLOG("%s: MTalkClient->Set(): compensation failed?Possible update error...", kFunction);
+  }
+}
+
+// Step 8: true when the component is to be sent (forced, or its version differs).
+bool NeedsUpdate(Run& run, const FirmwareComp& entry, const std::string& file) {
+  const bool forced = CheckForForceUpdateValue(run.description, entry.name);
+  if (!forced && CompareVersionOfUpdateFile(file, entry)) {
+    MTRACE(0, "%s: no update necessary for: %s. Version:%s is already installed.", kFunction,
+           entry.name.c_str(), entry.version.c_str());
+    return false;
+  }
+  MTRACE(0, "%s: firmware comp: %s with version:%s will be updated to version:%s", kFunction,
+         entry.name.c_str(), entry.version.c_str(), FileVersionOfUpdateFile(file).c_str());
+  return true;
+}
+
+// Steps 9 and 10: the duration and the send.
+Next Send(Run& run, const std::string& name, const std::string& identifier,
+          const std::string& data) {
+  const SendDuration duration = ChooseSendDuration(run.description, identifier);
+  if (duration.source != DurationSource::kIdentifierSection)
+    MTRACE(0, "%s: no duration value for:%s specified.", kFunction, identifier.c_str());
+  if (duration.source == DurationSource::kNeither)
+    MTRACE(0, "%s: no duration value in section %s specified. Use default one.", kFunction,
+           "general");
+  if (StartSendAndShowBusyThread("Updating " + name, GetLocalizedText("Updating.txt"),
+                                 duration.seconds, run.client, name, data, false))
+    return Next::kComponent;
+  MERRLOG("%s: StartSendAndShowBusyThread() failed for:%s", kFunction, name.c_str());
+  if (!run.strict)
+    return Next::kComponent;
+  ShowError(Formatted("Sending update data to %s failed. Update will be skipped.", name));
+  return Next::kStop;
+}
+
+Next UpdateComponent(Run& run, const FirmwareComp& entry, const BspModuleTable& table) {
+  const std::string& name = entry.name;
+  if (!UpdateBSPComp(name, run.client, run.description, run.components, table)) {
+    MERRLOG("%s: UpdateBSPComp() failed for : %s", kFunction, name.c_str());
+    if (run.strict)
+      return Next::kStop;
+  }
+  std::string identifier;
+  Next next = Next::kComponent;
+  if (!ReceiveIdentifier(run, name, &identifier, &next))
+    return next;
+  std::string file, data;
+  if (!ReadUpdateFile(run, name, identifier, &file, &data))
+    return Next::kStop;
+  if (!PassesBaseFirmwareGate(run, name, identifier))
+    return Next::kComponent;
+  if (NeedsCompensationReset(identifier))
+    ResetCompensation(run, name);  // sent without force or version check
+  else if (!NeedsUpdate(run, entry, file))
+    return Next::kComponent;
+  return Send(run, name, identifier, data);
+}
+
+// One group: the version check, then its components from the lowest order number up.
+bool UpdateGroup(Run& run, const FirmwareGroup& group) {
+  BspModuleTable table;
+  if (!CheckPossibleVersionIncompatibility(run.client, run.description, group, run.components,
+                                           table)) {
+    MERRLOG("%s(): CheckPossibleVersionIncompatibility() failed.", kFunction);
+    return false;
+  }
+  for (const auto& entry : group) {
+    if (UpdateComponent(run, entry.second, table) == Next::kStop)
+      return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool PlatformUpdate(MIniData& description, MTalkClient* client) {
+  MErrTraceScope context;
+  const bool strict = ReadStrictMode(description);
+  const ComponentMap reported = client->GetComponentsMap();
+  if (reported.empty()) {
+    MTRACE(0, "%s: no update machine components found for:%s", kFunction,
+           client->GetMachineName().c_str());
+    return true;
+  }
+  const ComponentMap components = AddressableComponents(reported);
+  FirmwareCompList list;
+  CollectFirmwareComps(components, &list, client);
+  if (list.empty()) {
+    ShowError(
+        "No firmware components found. Check logfilefor possible error logs. Update will "
+        "be skipped");
+    return false;
+  }
+  CheckForParticularUpdate(description, list);
+  Run run{description, client, components, strict};
+  // Byte-wise last group key first: "2_beta", "1_alpha", "10_gamma".
+  for (auto group = list.rbegin(); group != list.rend(); ++group) {
+    if (!UpdateGroup(run, group->second))
+      return false;
+  }
+  return true;
+}
