@@ -1,11 +1,11 @@
 // The program's icon in the notification area, as far as the shell lets another program see it.
 // Under Wine's virtual desktop, explorer draws a taskbar whose right end holds the icons, one
-// square place each, the newest leftmost; the probe tells each icon by its pixels. The icon's tip
-// is the text of explorer's tooltip tool for the icons, read from explorer's memory. (Wine keeps
-// that tool, with an empty place, after an icon is removed, and gives a later icon's tip to it;
-// so the tool's text is the tip, but its place cannot be trusted and the pixels are used.) Every
-// change is recorded. When asked the probe also uses the icon as an operator would: a double
-// click, then a right click whose menu gets its first item chosen.
+// square place each, from the right end leftwards; the probe tells each icon by its pixels. The
+// icon's tip is the text of explorer's tooltip tool for the icons, read from explorer's memory.
+// (Wine keeps that tool, with an empty place, after an icon is removed, and gives a later icon's
+// tip to it; so the tool's text is the tip, but its place cannot be trusted and the pixels are
+// used.) Every change is recorded. When asked the probe also uses the icon as an operator would: a
+// double click, then a right click whose menu gets its first item chosen.
 #pragma once
 
 #include <windows.h>
