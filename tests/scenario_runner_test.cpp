@@ -289,7 +289,9 @@ class ScenarioTest : public testing::TestWithParam<std::string> {
   }
 
   void CheckOutputs() {
-    const std::string out = e2e::ReadFileText(dir_ + "/stdout.txt");
+    // The Windows runtime writes text with CR LF; the expectation is written with LF.
+    std::string out = e2e::ReadFileText(dir_ + "/stdout.txt");
+    ReplaceAll(&out, "\r\n", "\n");
     EXPECT_EQ(scenario_.Read("expect/stdout"), out) << "stdout";
     EXPECT_EQ(scenario_.Read("expect/stderr"), e2e::ReadFileText(dir_ + "/stderr.txt"))
         << "operator boxes";
