@@ -17,6 +17,7 @@
 #include "program_process.h"
 #include "sim_fixture.h"
 #include "fileio_testing.h"
+#include "registry_testing.h"
 
 namespace fs = std::filesystem;
 
@@ -166,6 +167,32 @@ void ExpectLinesInOrder(const std::string& what, const std::string& actual_text,
   }
 }
 
+// Files copied into a folder for one run and removed again with the object, with the folders
+// made for them when those are left empty.
+class PlacedFiles {
+ public:
+  PlacedFiles(const fs::path& from, const fs::path& to) {
+    for (const auto& entry : fs::recursive_directory_iterator(from)) {
+      const fs::path target = to / fs::relative(entry.path(), from);
+      if (entry.is_directory()) {
+        if (fs::create_directory(target))
+          made_.push_back(target);
+      } else {
+        fs::copy_file(entry.path(), target, fs::copy_options::overwrite_existing);
+        made_.push_back(target);
+      }
+    }
+  }
+  ~PlacedFiles() {
+    std::error_code ignored;
+    for (auto made = made_.rbegin(); made != made_.rend(); ++made)
+      fs::remove(*made, ignored);  // a folder that is not empty stays
+  }
+
+ private:
+  std::vector<fs::path> made_;
+};
+
 class ScenarioTest : public testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
@@ -222,8 +249,6 @@ class ScenarioTest : public testing::TestWithParam<std::string> {
   void SetEnvironment() {
     env_.emplace_back(
         new fileio_testing::ScopedEnv("TEVAR_CONFIGPATH", (dir_ + "/appdata").c_str()));
-    env_.emplace_back(new fileio_testing::ScopedEnv(
-        "TEVAR_REGISTRY_FILE", (scenario_.source() + "/registry.ini").c_str()));
     env_.emplace_back(new fileio_testing::ScopedEnv("LANG", "C"));
     for (const char* cleared : {"TEVAR_LOG_DIR", "LC_ALL", "LC_MESSAGES", "TEVAR_TALK_TIMEOUT_MS"})
       env_.emplace_back(new fileio_testing::ScopedEnv(cleared, nullptr));
@@ -233,6 +258,48 @@ class ScenarioTest : public testing::TestWithParam<std::string> {
       ReplaceAll(&value, "${PORT}", port_);
       env_.emplace_back(new fileio_testing::ScopedEnv(name.c_str(), value.c_str()));
     }
+  }
+
+  // Natively the scenario's registry file stands in for the registry; under Windows its values
+  // go into the real registry for the run.
+  void PrepareRegistry() {
+    const std::string file = scenario_.source() + "/registry.ini";
+    if (!kWindows) {
+      env_.emplace_back(new fileio_testing::ScopedEnv("TEVAR_REGISTRY_FILE", file.c_str()));
+      return;
+    }
+    if (!scenario_.Has("registry.ini"))
+      return;
+    registry_ = std::make_unique<ScratchRegistry>();
+    MIniData values;
+    ASSERT_TRUE(values.Open(file.c_str()));
+    std::vector<std::string> keys, names;
+    values.GetSectionNames(&keys);
+    for (const std::string& key : keys) {
+      values.GetEntryNames(key.c_str(), &names);
+      for (const std::string& name : names) {
+        std::string text;
+        values.GetStringEntry(key.c_str(), name.c_str(), &text);
+        registry_->Set(key, name, Trimmed(text).c_str());
+      }
+    }
+  }
+
+  // `program_files` names a folder of work/ that stands for the program-files folder. Natively
+  // ProgramFiles names it; Windows sets ProgramFiles for every process itself, so there its files
+  // are placed in the real folder for the run.
+  void PrepareProgramFiles() {
+    const std::string folder = scenario_.Value("run", "program_files", "");
+    if (folder.empty())
+      return;
+    if (!kWindows) {
+      env_.emplace_back(
+          new fileio_testing::ScopedEnv("ProgramFiles", (work_ + "/" + folder).c_str()));
+      return;
+    }
+    const char* real = getenv("ProgramFiles");
+    ASSERT_NE(nullptr, real);
+    program_files_ = std::make_unique<PlacedFiles>(scenario_.source() + "/work/" + folder, real);
   }
 
   // Under Windows the program runs under the box probe; `text` is the program's command line.
@@ -320,12 +387,16 @@ class ScenarioTest : public testing::TestWithParam<std::string> {
   e2e::SimProcess sim_{"scenario_sim_" + GetParam()};
   bool sim_running_ = false;
   std::vector<std::unique_ptr<fileio_testing::ScopedEnv>> env_;
+  std::unique_ptr<ScratchRegistry> registry_;
+  std::unique_ptr<PlacedFiles> program_files_;
 };
 
 TEST_P(ScenarioTest, RunsAsDescribed) {
   ASSERT_NO_FATAL_FAILURE(StartSimulatorIfAny());
   PrepareFolders();
   SetEnvironment();
+  ASSERT_NO_FATAL_FAILURE(PrepareRegistry());
+  ASSERT_NO_FATAL_FAILURE(PrepareProgramFiles());
   const int status = RunProgram();
   EXPECT_EQ(std::stoi(scenario_.Value("run", "status", "0")), status);
   CheckJournal();
