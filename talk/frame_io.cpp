@@ -1,16 +1,32 @@
-// One frame at a time over a Socket. The payload of a written frame goes to the socket straight
-// from the caller's memory; a read frame's payload is allocated only after its header passed the
-// length check.
+// One frame at a time over a Socket. The payload of a large written frame goes to the socket
+// straight from the caller's memory; a read frame's payload is allocated only after its header
+// passed the length check.
 #include "frame_io.h"
+
+#include <cstring>
 
 namespace talk {
 
+namespace {
+
+// Requests and most answers are a few bytes: such a frame leaves in one segment, so the peer is
+// woken once and finds it whole (with Nagle off, a separate header would be a packet and a
+// wake-up of its own, which dominates a run of many small requests).
+constexpr std::size_t kOneSegmentPayload = 4096;
+
+}  // namespace
+
 IoStatus WriteFrame(Socket& socket, std::uint8_t type, const char* data, std::size_t size,
                     int timeout_ms, std::string* error) {
-  unsigned char header[kFrameHeaderBytes];
-  EncodeFrameHeader(type, static_cast<std::uint32_t>(size), header);
-  IoStatus status = socket.SendAll(header, sizeof header, timeout_ms, error);
-  if (status != IoStatus::kOk || size == 0)
+  unsigned char frame[kFrameHeaderBytes + kOneSegmentPayload];
+  EncodeFrameHeader(type, static_cast<std::uint32_t>(size), frame);
+  if (size <= kOneSegmentPayload) {
+    if (size != 0)
+      std::memcpy(frame + kFrameHeaderBytes, data, size);
+    return socket.SendAll(frame, kFrameHeaderBytes + size, timeout_ms, error);
+  }
+  IoStatus status = socket.SendAll(frame, kFrameHeaderBytes, timeout_ms, error);
+  if (status != IoStatus::kOk)
     return status;
   return socket.SendAll(data, size, timeout_ms, error);
 }

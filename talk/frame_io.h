@@ -11,8 +11,9 @@
 
 namespace talk {
 
-// Writes a frame whose payload is `size` bytes at `data` (straight from the caller's memory: no
-// copy of the payload is made).
+// Writes a frame whose payload is `size` bytes at `data`. A payload of up to 4 KiB is sent
+// together with its header in one call; a larger one goes straight from the caller's memory (no
+// copy is made).
 IoStatus WriteFrame(Socket& socket, std::uint8_t type, const char* data, std::size_t size,
                     int timeout_ms, std::string* error);
 IoStatus WriteFrame(Socket& socket, std::uint8_t type, const std::string& payload, int timeout_ms,
