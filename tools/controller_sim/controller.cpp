@@ -49,12 +49,14 @@ std::map<std::string, std::string> Controller::Options() {
   return station_.options;
 }
 
-std::vector<std::string> Controller::Capabilities() {
+bool Controller::Capabilities(std::vector<std::string>* names) {
   journal_->Capabilities();
-  std::vector<std::string> names;
+  names->clear();
+  if (station_.faults.capabilities_error)
+    return false;
   for (const auto& channel : station_.channels)
-    names.push_back(channel.first);
-  return names;
+    names->push_back(channel.first);
+  return true;
 }
 
 bool Controller::Receive(const std::string& name, std::string* value, std::string* error) {

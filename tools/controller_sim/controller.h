@@ -58,8 +58,9 @@ class Controller {
   std::string MachineName();
   std::map<std::string, std::string> Components();
   std::map<std::string, std::string> Options();
-  // The channel names, in byte order.
-  std::vector<std::string> Capabilities();
+  // Fills *names with the channel names, in byte order; false, with no names, when the station
+  // injects a failed channel query.
+  bool Capabilities(std::vector<std::string>* names);
   // The value text, or false with *error for an unknown value or an injected fault.
   bool Receive(const std::string& name, std::string* value, std::string* error);
   // False with *error for an unknown channel or an injected fault.

@@ -130,7 +130,8 @@ Next Session::Dispatch(const talk::Frame& request) {
       std::uint8_t flag = 0;
       if (!talk::DecodeU8(request.payload, &flag))
         break;
-      talk::CapabilitiesResult result{true, controller_->Capabilities()};
+      talk::CapabilitiesResult result;
+      result.result = controller_->Capabilities(&result.channels);
       return Reply(talk::kOk, talk::EncodeCapabilitiesResult(result), result.channels.size());
     }
     case talk::kReceive:

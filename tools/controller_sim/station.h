@@ -12,6 +12,7 @@ namespace sim {
 // Faults the controller injects, each by request name.
 struct StationFaults {
   bool refuse = false;                     // decline every machine connection
+  bool capabilities_error = false;         // the channel query answers failure, no channels
   std::set<std::string> send_error;        // transfers to these components fail
   std::set<std::string> receive_error;     // Receive of these values fails
   std::set<std::string> set_error;         // Set of these channels fails

@@ -67,14 +67,21 @@ bool ReadMap(const RawSections& sections, const std::string& section,
   return true;
 }
 
+bool ParseSwitch(const std::string& key, const std::string& value, bool* on, std::string* error) {
+  if (value != "0" && value != "1") {
+    *error = "[faults] " + key + " must be 0 or 1, not \"" + value + "\"";
+    return false;
+  }
+  *on = value == "1";
+  return true;
+}
+
 bool ApplyFault(const std::string& key, const std::string& value, StationFaults* f,
                 std::string* error) {
   if (key == "refuse") {
-    if (value != "0" && value != "1") {
-      *error = "[faults] refuse must be 0 or 1, not \"" + value + "\"";
-      return false;
-    }
-    f->refuse = value == "1";
+    return ParseSwitch(key, value, &f->refuse, error);
+  } else if (key == "capabilities_error") {
+    return ParseSwitch(key, value, &f->capabilities_error, error);
   } else if (key == "send_seconds") {
     if (!ParseSeconds(value, &f->send_seconds)) {
       *error =

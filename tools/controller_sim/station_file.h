@@ -1,8 +1,8 @@
 // Reading a station file: an INI document read with the project's INI reader, whose values are
 // the text after '=' with leading and trailing blanks removed and the escapes \r \n \t \\ turned
 // into their characters. Sections: [machine] name=, [components], [options], [values],
-// [channels], [after_send] and [faults] (refuse=0|1, send_error=, receive_error=, set_error=,
-// drop_during_send= as comma-separated names, send_seconds=).
+// [channels], [after_send] and [faults] (refuse=0|1, capabilities_error=0|1, send_error=,
+// receive_error=, set_error=, drop_during_send= as comma-separated names, send_seconds=).
 //
 // Every failure yields one line of text naming the file and the offending section or entry, so
 // an operator can fix the file from the message alone.
