@@ -99,10 +99,20 @@ bool Launch(const Options& options, PROCESS_INFORMATION* started, std::string* e
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
   startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-  std::string command = options.command_line;
-  if (!CreateProcessA(options.program.c_str(), &command[0], nullptr, nullptr, TRUE,
-                      CREATE_SUSPENDED, nullptr, nullptr, &startup, started)) {
-    *error = "cannot start " + options.program + ": error " + std::to_string(GetLastError());
+  // Wine on a loaded machine now and then fails a process start with an internal error before
+  // the program ran a single instruction; such a start is tried again.
+  DWORD failure = ERROR_INTERNAL_ERROR;
+  for (int attempt = 0; attempt < 3 && failure == ERROR_INTERNAL_ERROR; ++attempt) {
+    std::string command = options.command_line;
+    failure = CreateProcessA(options.program.c_str(), &command[0], nullptr, nullptr, TRUE,
+                             CREATE_SUSPENDED, nullptr, nullptr, &startup, started)
+                  ? ERROR_SUCCESS
+                  : GetLastError();
+  }
+  if (failure != ERROR_SUCCESS) {
+    *error = "cannot start " + options.program + ": error " + std::to_string(failure);
+    if (job)
+      CloseHandle(job);
     return false;
   }
   if (job)
