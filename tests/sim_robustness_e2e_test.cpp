@@ -12,7 +12,9 @@ namespace {
 TEST(SimulatorProgram, BadStationFilesAndCommandLinesEndWithStatus2AndTheReason) {
   e2e::SimProcess sim("SimulatorProgram");
   e2e::WriteFileText(sim.dir() + "/bad.ini", "[machine]\nname = M\n[faults]\nrefuse = maybe\n");
+  e2e::WriteFileText(sim.dir() + "/twice.ini", "[machine]\nname = M\n[machine]\nname = N\n");
   const std::string bad = e2e::SimPath(sim.dir() + "/bad.ini");
+  const std::string twice = e2e::SimPath(sim.dir() + "/twice.ini");
   const std::string missing = e2e::SimPath(sim.dir() + "/missing.ini");
   const struct {
     std::vector<std::string> args;
@@ -22,6 +24,8 @@ TEST(SimulatorProgram, BadStationFilesAndCommandLinesEndWithStatus2AndTheReason)
        "controller_sim: station file '" + bad +
            "': [faults] refuse must be 0 or 1, not \"maybe\"\n"},
       {{"--station", missing}, "controller_sim: station file '" + missing + "': cannot be read\n"},
+      {{"--station", twice},
+       "controller_sim: station file '" + twice + "': Section [machine] seen twice\n"},
       {{"--station", "s.ini", "--port", "70000"},
        "controller_sim: invalid port '70000' (a number from 0 to 65535)\n"
        "usage: controller_sim --station FILE"},
