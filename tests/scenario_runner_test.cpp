@@ -221,7 +221,8 @@ class ScenarioTest : public testing::TestWithParam<std::string> {
     const std::string dir = e2e::SimPath(sim_.dir());
     e2e::WriteFileText(sim_.dir() + "/station.ini", scenario_.Read("station.ini"));
     std::string error;
-    ASSERT_TRUE(sim_.Start({"--station", dir + "/station.ini", "--port", "0", "--port-file",
+    const std::string port = scenario_.Value("run", "sim_port", "0");
+    ASSERT_TRUE(sim_.Start({"--station", dir + "/station.ini", "--port", port, "--port-file",
                             dir + "/port.txt", "--journal", dir + "/journal.log", "--once"},
                            &error))
         << error;
