@@ -45,6 +45,7 @@ SimProcess::SimProcess(const std::string& name) : dir_(std::string(E2E_WORK_DIR)
 
 // The arguments go through a script file, so no command line needs more than plain quotes.
 bool SimProcess::Start(const std::vector<std::string>& args, std::string* error) {
+  Kill();  // one that is still running would lose its pid file below, and outlive the test
   std::remove((dir_ + "/status").c_str());
   std::remove((dir_ + "/pid").c_str());
   std::string command = "'" + SimulatorPath() + "'";

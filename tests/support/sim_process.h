@@ -26,7 +26,8 @@ class SimProcess {
   ~SimProcess() { Kill(); }
 
   const std::string& dir() const { return dir_; }
-  // Starts the simulator (again, once it ended); its stderr goes to dir()/stderr.txt.
+  // Starts the simulator, after killing one this object started that still runs; its stderr
+  // goes to dir()/stderr.txt.
   bool Start(const std::vector<std::string>& args, std::string* error);
   // Waits up to `timeout_ms` for the simulator to end: true with its exit status.
   bool Wait(int timeout_ms, int* status) const;
