@@ -168,7 +168,8 @@ void ExpectLinesInOrder(const std::string& what, const std::string& actual_text,
 }
 
 // Files copied into a folder for one run and removed again with the object, with the folders
-// made for them when those are left empty.
+// made for them when those are left empty. A file already there is never replaced: the copy
+// throws instead.
 class PlacedFiles {
  public:
   PlacedFiles(const fs::path& from, const fs::path& to) {
@@ -178,7 +179,7 @@ class PlacedFiles {
         if (fs::create_directory(target))
           made_.push_back(target);
       } else {
-        fs::copy_file(entry.path(), target, fs::copy_options::overwrite_existing);
+        fs::copy_file(entry.path(), target);
         made_.push_back(target);
       }
     }
