@@ -89,8 +89,10 @@ bool SendUnderProgress(const std::string& component, const ComponentTarget& targ
   const std::string lower = component + " to " + target.version;
   busy.Start(GetLocalizedText("Updating.txt"), settings.programTitle.c_str(), lower.c_str());
   const bool sent = RecordedSend(client, component, std::move(content), target.duration);
-  if (!sent)
+  if (!sent) {
     MERRTRACE("update_component(): Send to \"%s\" failed", component.c_str());
+    TheRunRecord().Decide(Verdict::kSend, "send failed: " + client->LastLinkError());
+  }
   else if (component == kDriveUnitConfig)
     settings.driveUnitConfigSent = true;
   busy.Stop(true);
