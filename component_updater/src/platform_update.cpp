@@ -240,9 +240,9 @@ bool NeedsUpdate(Run& run, const FirmwareComp& entry, const std::string& file) {
   const std::string version = FileVersionOfUpdateFile(file);
   MTRACE(0, "%s: firmware comp: %s with version:%s will be updated to version:%s", kFunction,
          entry.name.c_str(), entry.version.c_str(), version.c_str());
-  record.Decide(Verdict::kSend,
-                forced ? "forced by force_update"
-                       : "the installed version " + entry.version + " is not the file's version");
+  record.Decide(Verdict::kSend, forced ? "forced by force_update"
+                                       : "the installed version " + entry.version +
+                                             " is not the file's version " + version);
   return true;
 }
 

@@ -92,8 +92,7 @@ bool SendUnderProgress(const std::string& component, const ComponentTarget& targ
   if (!sent) {
     MERRTRACE("update_component(): Send to \"%s\" failed", component.c_str());
     TheRunRecord().Decide(Verdict::kSend, "send failed: " + client->LastLinkError());
-  }
-  else if (component == kDriveUnitConfig)
+  } else if (component == kDriveUnitConfig)
     settings.driveUnitConfigSent = true;
   busy.Stop(true);
   return sent;
@@ -121,9 +120,9 @@ bool update_component(MIniData& description, const ComponentEntry& component, co
   }
   MTRACE(0, "update_component(): start updating (force update = %s) %s from %s to %s",
          target.forced ? "true" : "false", name.c_str(), installed.c_str(), target.version.c_str());
-  record.Decide(Verdict::kSend, target.forced
-                                    ? "forced by force_update"
-                                    : "the installed version differs from " + target.version);
+  record.Decide(Verdict::kSend, target.forced ? "forced by force_update"
+                                              : "the installed version " + installed +
+                                                    " differs from " + target.version);
   const std::string path = TheRunSettings().workFolder + "\\" + target.file;
   std::string content;
   if (!ReadUpdateFile(name, path, &content))
