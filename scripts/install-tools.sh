@@ -7,10 +7,10 @@
 set -euo pipefail
 
 if [ "${1:-}" = native ]; then
-  packages=(cmake ninja-build g++)
+  packages=(cmake ninja-build g++ libssl-dev)
 else
   packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
-            libbenchmark-dev libsimpleini-dev libinih-dev pkg-config mingw-w64
+            libbenchmark-dev libsimpleini-dev libinih-dev libssl-dev pkg-config mingw-w64
             nlohmann-json3-dev python3-jsonschema
             g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth)
 fi
