@@ -163,3 +163,5 @@ RunRecord& TheRunRecord();
 
 // The current time, UTC, ISO 8601 with milliseconds ("2026-12-06T15:04:46.123Z").
 std::string UtcTimestamp();
+// The same text for a time given in milliseconds since 1970-01-01T00:00:00Z.
+std::string UtcTimestampOf(long long milliseconds);
