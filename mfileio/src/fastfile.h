@@ -2,8 +2,9 @@
 //
 // This is the program's only road to file contents. `MFastFileReader` hands out the lines of a
 // text file through an 8192-byte buffer (CR LF, a lone LF and a lone CR each end one line).
-// `MFastFile_ReadAtOnce` reads a whole file into memory, `MFastFile_WriteAtOnce` writes a block,
-// optionally through a temporary file that then replaces the target, and
+// `MFastFile_ReadAtOnce` reads a whole file into memory (optionally telling an observer as its
+// bytes arrive, so that a checksum can run beside the read), `MFastFile_WriteAtOnce` writes a
+// block, optionally through a temporary file that then replaces the target, and
 // `MFastFile_WriteLinesAtOnce` does the same after turning every line end into CR LF.
 //
 // Failures never throw: they add an error-trace entry naming the function (and the OS error
