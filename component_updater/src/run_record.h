@@ -118,6 +118,9 @@ class RunRecord {
   // for the record (the digest of every file) is left out otherwise.
   bool IsWanted() const { return planning || !reportPath.empty(); }
   bool IsPlanning() const { return planning; }
+  // A plan is made when its run got through its decisions; it then ends with status 0, however
+  // the planned run would end.
+  bool PlanMade() const { return planning && stage == RunStage::kFinished; }
 
   // Starts the record of `name`, which the notes below then go to, until the next one starts.
   ComponentRecord& BeginComponent(const std::string& name);
