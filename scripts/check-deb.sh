@@ -46,8 +46,13 @@ fi
 
 # --- inside the namespace ---
 deb=$2 work=$3
+# The overlays' writable layers live on a memory file system of this namespace, outside the trees
+# they cover, wherever the work folder is.
+layers=$(mktemp -d)
+trap 'umount -l /usr /var /etc "$layers" 2>/dev/null; rmdir "$layers"' EXIT
+mount -t tmpfs tmpfs "$layers" || { fail "cannot mount a memory file system on $layers"; exit 1; }
 for dir in /usr /var /etc; do
-  layer=$work/overlay$dir
+  layer=$layers$dir
   mkdir -p "$layer/upper" "$layer/work"
   mount -t overlay overlay -o "lowerdir=$dir,upperdir=$layer/upper,workdir=$layer/work" "$dir" ||
     { fail "cannot lay an overlay over $dir"; exit 1; }
