@@ -11,16 +11,20 @@
 # its table when the current folder has none), the documents, the man pages.
 
 # --- flat: the zip, the tar.gz and the MSI ---
+# On POSIX a plain `cmake --install` lays out the system component only, where the program looks
+# for its installed text table; the flat one is installed when it is asked for by name.
 if(WIN32)
-  install(TARGETS component_updater RUNTIME DESTINATION . COMPONENT flat)
+  set(cu_flat COMPONENT flat)
+  install(TARGETS component_updater RUNTIME DESTINATION . ${cu_flat})
   set(cu_package_system windows-x64)
 else()
-  install(TARGETS component_updater controller_sim RUNTIME DESTINATION . COMPONENT flat)
+  set(cu_flat COMPONENT flat EXCLUDE_FROM_ALL)
+  install(TARGETS component_updater controller_sim RUNTIME DESTINATION . ${cu_flat})
   set(cu_package_system linux-${CMAKE_SYSTEM_PROCESSOR})
 endif()
 install(FILES component_updater/src/component_updater.loc docs/operator_guide.md DESTINATION .
-        COMPONENT flat)
-install(DIRECTORY examples/ DESTINATION examples COMPONENT flat)
+        ${cu_flat})
+install(DIRECTORY examples/ DESTINATION examples ${cu_flat})
 
 set(CPACK_PACKAGE_NAME component_updater)
 set(CPACK_PACKAGE_VENDOR "${CU_COMPANY_NAME}")
