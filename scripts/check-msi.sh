@@ -58,6 +58,7 @@ snapshot() {
     >"$work/files.$1"
   local hive
   for hive in 'HKEY_LOCAL_MACHINE\Software' 'HKEY_CURRENT_USER\Software'; do
+    rm -f "$work/export.reg"
     wine regedit /E "$(windows_path "$work/export.reg")" "$hive" </dev/null >/dev/null 2>&1
     iconv -f UTF-16 -t UTF-8 "$work/export.reg" | tr -d '\r' | awk '
       /\\$/ { line = line substr($0, 1, length($0) - 1); next }
@@ -65,6 +66,10 @@ snapshot() {
       line ~ /^\[/ { key = line; print key } line !~ /^\[/ && line != "" { print key " " line }
       { line = "" }'
   done | sort >"$work/registry.$1"
+  # An export that failed would make every comparison empty: fail instead.
+  grep -qxF '[HKEY_LOCAL_MACHINE\Software\Microsoft]' "$work/registry.$1" &&
+    grep -qxF '[HKEY_CURRENT_USER\Software\Wine]' "$work/registry.$1" ||
+    { echo "  the registry export $1 failed"; return 1; }
 }
 # Windows Installer's own folder and keys, made at its first use and present on every Windows.
 readonly installer_roots='^(\./windows/Installer|\[HKEY_LOCAL_MACHINE\\Software\\(Classes\\Installer(\\(Features|Products|UpgradeCodes))?|Microsoft\\Windows\\CurrentVersion\\Installer\\(UpgradeCodes|UserData(\\S-1-5-18(\\(Components|Products))?)?))\])$'
@@ -91,7 +96,7 @@ run_update() {
 }
 
 # --- install ---
-snapshot before
+snapshot before || fail "no snapshot of the fresh prefix"
 installer /i "$(windows_path "$msi")" /qn /l*v "$(windows_path "$work/install.log")"
 status=$?
 msiextract -C "$work/package" "$msi" >/dev/null
@@ -157,9 +162,9 @@ fi
 # --- removal ---
 installer /x "$(windows_path "$next")" /qn /l*v "$(windows_path "$work/remove.log")"
 status=$?
-snapshot removed
+snapshot removed && snapshots=ok || snapshots=failed
 left=$(made_since before removed)
-if [ "$status" = 0 ] && [ -z "$left" ]; then
+if [ "$status" = 0 ] && [ -z "$left" ] && [ "$snapshots" = ok ]; then
   pass "msiexec /x removes every file, folder and registry entry the package made"
 else
   echo "$left"
