@@ -25,7 +25,8 @@ install(FILES component_updater/src/component_updater.loc DESTINATION ${CU_INSTA
         COMPONENT system)
 install(DIRECTORY examples/ DESTINATION ${CU_INSTALL_DATA_DIR}/examples COMPONENT system)
 install(FILES docs/operator_guide.md docs/program.md docs/controller_sim.md docs/localization.md
-              docs/registry_file.md docs/diagnostics.md packaging/debian/copyright
+              docs/registry_file.md docs/diagnostics.md docs/report.md docs/report.schema.json
+              packaging/debian/copyright
         DESTINATION ${cu_deb_doc_dir} COMPONENT system)
 
 # Texts that name the version, the date or the installed paths are made at configure time; man
