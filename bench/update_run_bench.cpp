@@ -228,12 +228,12 @@ bool ChecksumRun(const Bench& bench, const std::string& payload, std::size_t mib
       return false;
     plain.push_back(without.seconds);
     checked.push_back(with.seconds);
-    std::printf("  round %d: without %.3f s, with the checksum %.3f s (+%.0f%%)\n", round + 1,
+    std::printf("  round %d: without %.3f s, with the checksum %.3f s (%+.0f%%)\n", round + 1,
                 without.seconds, with.seconds, 100 * (with.seconds / without.seconds - 1));
   }
   std::printf("%zu MiB update with its sha256 checked, %d rounds (medians), start to transfer:\n",
               mib, rounds);
-  std::printf("  without %.3f s, with %.3f s: +%.0f%% (target <= 25%%)\n", Median(plain),
+  std::printf("  without %.3f s, with %.3f s: %+.0f%% (target <= +25%%)\n", Median(plain),
               Median(checked), 100 * (Median(checked) / Median(plain) - 1));
   return true;
 }
