@@ -42,7 +42,7 @@ TEST(SimulatorProgram, BadStationFilesAndCommandLinesEndWithStatus2AndTheReason)
 }
 
 using talk::testing::ReadRequest;  // reads any frame, type 0 once the simulator closed
-using talk::testing::Reply;        // writes any frame
+using talk::testing::SendRaw;
 
 class SimRobustnessE2E : public e2e::SimFixture {
  protected:
@@ -61,8 +61,8 @@ class SimRobustnessE2E : public e2e::SimFixture {
     return text;
   }
   void Hello(talk::Socket& socket) {
-    Reply(socket, talk::kHello, talk::EncodeU32(talk::kProtocolVersion));
-    EXPECT_EQ(talk::kHelloOk, ReadRequest(socket).type);
+    SendRaw(socket, talk::EncodeFrame(talk::kHello, talk::EncodeU32(talk::kProtocolVersion)));
+    EXPECT_EQ(talk::kHelloOk, ReadRequest(socket, talk::Framing::kPlain).type);
   }
 };
 
@@ -72,13 +72,24 @@ TEST_F(SimRobustnessE2E, AFrameLongNameGetsAnErrorWithinTheFrameBound) {
   const std::string name(talk::kDefaultMaxFrameBytes - 4, 'n');
   talk::Socket socket = Connect();
   Hello(socket);
-  Reply(socket, talk::kReceive, talk::EncodeText(name));
+  SendRaw(socket, talk::EncodeTaggedFrame(talk::kReceive, 1, talk::EncodeText(name)));
   EXPECT_EQ("unknown value \"" + name.substr(0, 256) + "...\"", ReadText(socket, talk::kError));
-  Reply(socket, talk::kMachineName, "");
+  SendRaw(socket, talk::EncodeTaggedFrame(talk::kMachineName, 2, ""));
   EXPECT_EQ("M", ReadText(socket, talk::kOk));
   socket.Close();
   EXPECT_EQ((std::vector<std::string>{"CONNECT", "RECEIVE\t" + name, "MACHINE_NAME", "DISCONNECT"}),
             Journal(4));
+}
+
+// A client of the first protocol version (no request ids) is told why it is turned away.
+TEST_F(SimRobustnessE2E, AHelloOfAnotherProtocolVersionIsAnsweredWithTheVersionSpoken) {
+  talk::Socket socket = Connect();
+  SendRaw(socket, talk::EncodeFrame(talk::kHello, talk::EncodeU32(1)));
+  const talk::Frame answer = ReadRequest(socket, talk::Framing::kPlain);
+  std::string text;
+  EXPECT_EQ(talk::kError, answer.type);
+  EXPECT_TRUE(talk::DecodeText(answer.payload, &text));
+  EXPECT_EQ("unsupported protocol version 1 (this controller speaks version 2)", text);
 }
 
 TEST_F(SimRobustnessE2E, SilentClientsKeepNoOneWaitingAndAHeldControllerAnswersBusy) {

@@ -48,7 +48,8 @@ FakePeer::Script Serve(std::function<void(Socket&, const Frame&)> answer) {
 }
 
 TEST_F(MTalkClientTest, BothEmptyUsesTheDefaultConnectionAndASecondOpenKeepsTheTalkObject) {
-  FakePeer peer(Serve([](Socket& s, const Frame&) { Reply(s, talk::kOk, talk::EncodeText("M")); }));
+  FakePeer peer(
+      Serve([](Socket& s, const Frame& f) { Reply(s, f, talk::kOk, talk::EncodeText("M")); }));
   connection_.Set(peer.connection().c_str());
   MTalkClient client;
   EXPECT_FALSE(client.IsConnected());
@@ -123,7 +124,7 @@ TEST_F(MTalkClientTest, AFailedSendReturnsFalseWithOneEntryAndReleasesTheContent
   std::size_t received_bytes = 0;
   FakePeer peer(Serve([&](Socket& s, const Frame& frame) {
     if (frame.type == talk::kSendChunk && (received_bytes += frame.payload.size()) == 3000000)
-      Reply(s, talk::kError, talk::EncodeText("flash failed"));
+      Reply(s, frame, talk::kError, talk::EncodeText("flash failed"));
   }));
   MTalkClient client;
   client.SetConnection("127.0.0.1", peer.port());
