@@ -102,6 +102,9 @@ TEST_F(SimRobustnessE2E, SilentClientsKeepNoOneWaitingAndAHeldControllerAnswersB
   busy.SetConnection("127.0.0.1", port_);
   EXPECT_FALSE(busy.Open());
   EXPECT_EQ(-2, busy.TalkObject()->connectionState);
+  EXPECT_EQ("controller at 127.0.0.1 port " + port_ +
+                " refused the connection: the controller is busy with another client",
+            busy.LastLinkError());
   holder.Close();
   MTalkClient next;
   OpenClient(&next);

@@ -7,6 +7,16 @@
 
 #include "errtrace.h"
 
+namespace {
+
+// A controller that answers what was not asked is misbehaving: the operator's log keeps each
+// frame the library dropped for it.
+void LogDroppedFrame(void* /*user*/, const char* text) {
+  MERRLOG("MTalkClient: %s", text);
+}
+
+}  // namespace
+
 MTalkClient::MTalkClient() : connected(false) {}
 
 MTalkClient::~MTalkClient() = default;
@@ -38,13 +48,18 @@ bool MTalkClient::inst_mt_client() {
     }
     // A retried open replaces the object of the failed one, which closes its connection.
     talk = std::move(created);
+    constructionError.clear();
   } catch (const CTevarTalkError& error) {
+    // The earlier object, if any, goes too: what failed last is this construction.
+    talk.reset();
+    constructionError = error.message;
     std::printf("  error '%s'\n", error.message.c_str());
     std::printf("instantiating TevarTalkCOM client object ...... failed.\n");
     std::fflush(stdout);
     return false;
   }
   talk->postConnectFlag = true;
+  talk->SetNoticeCallback(&LogDroppedFrame, nullptr);
   bool result = true;
   if (talk->connectionState < 0) {
     MERRLOG("inst_mt:client(): no machine connection");
@@ -52,6 +67,10 @@ bool MTalkClient::inst_mt_client() {
   }
   MTRACE(0, "inst_mt_client(): ................................... done");
   return result;
+}
+
+std::string MTalkClient::LastLinkError() const {
+  return talk ? talk->LastError() : constructionError;
 }
 
 CTevarTalkCOM& MTalkClient::Talk() {

@@ -1,7 +1,8 @@
 // MTalkClient: the program's wrapper around the machine-talk library. The update run creates one
 // on its stack, sets host and port, opens it once and hands it to the update steps by pointer.
 // The transfer operations (Send, Receive, Set) turn the library's CTevarTalkError into false with
-// an error-trace entry; the reading operations pass the library's exceptions through.
+// an error-trace entry; the reading operations pass the library's exceptions through. Frames the
+// library drops because they answer no open request are written to the error log.
 //
 // Threads: main thread only. The client owns its talk object.
 #pragma once
@@ -46,6 +47,11 @@ class MTalkClient {
   bool IsConnected() const { return connected; }
   CTevarTalkCOM* TalkObject() const { return talk.get(); }
 
+  // Why the link last failed: the talk object's LastError() (a failed open or transfer), or, when
+  // the talk object's constructor threw and no object is stored, that exception's text. Empty
+  // while nothing has failed. For reports only: no trace or log line depends on it.
+  std::string LastLinkError() const;
+
  private:
   CTevarTalkCOM& Talk();
 
@@ -53,4 +59,5 @@ class MTalkClient {
   bool connected;                       // true once an open succeeded; never reset
   std::string host;
   std::string port;
+  std::string constructionError;  // the text of the last constructor that threw
 };
