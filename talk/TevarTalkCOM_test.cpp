@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -16,32 +17,24 @@
 #include "fake_peer.h"
 #include "fileio_testing.h"
 
-// The heap bytes this test program holds, and their peak since PeakReset(): a test measures what
-// one call costs beyond what was held when it began. Every allocation carries its size in front.
-namespace {
-std::atomic<std::size_t> g_heap_held{0};
-std::atomic<std::size_t> g_heap_peak{0};
-constexpr std::size_t kSizeField = alignof(std::max_align_t);
-}  // namespace
+// The heap bytes this test program holds and their peak (HeapCostOf); each block has its size in
+// front.
+static std::atomic<std::size_t> g_heap_held{0}, g_heap_peak{0};
 
 void* operator new(std::size_t size) {
-  char* block = static_cast<char*>(std::malloc(size + kSizeField));
+  auto* block = static_cast<std::max_align_t*>(std::malloc(size + sizeof(std::max_align_t)));
   if (block == nullptr)
     throw std::bad_alloc();
   *reinterpret_cast<std::size_t*>(block) = size;
-  const std::size_t held = g_heap_held += size;
-  for (std::size_t peak = g_heap_peak;
-       held > peak && !g_heap_peak.compare_exchange_weak(peak, held);)
-    ;
-  return block + kSizeField;
+  for (std::size_t held = g_heap_held += size, peak = g_heap_peak; held > peak;)
+    g_heap_peak.compare_exchange_weak(peak, held);
+  return block + 1;
 }
 
 void operator delete(void* memory) noexcept {
-  if (memory == nullptr)
-    return;
-  char* block = static_cast<char*>(memory) - kSizeField;
-  g_heap_held -= *reinterpret_cast<std::size_t*>(block);
-  std::free(block);
+  auto* block = static_cast<std::max_align_t*>(memory) - 1;
+  g_heap_held -= memory != nullptr ? *reinterpret_cast<std::size_t*>(block) : 0;
+  std::free(memory != nullptr ? block : nullptr);
 }
 
 void operator delete(void* memory, std::size_t) noexcept {
@@ -151,10 +144,8 @@ TEST_F(TalkTest, AHelloAnsweredWrongOrTooLateThrowsWithTheReasonOrLeavesTheMachi
               c.message);
     EXPECT_EQ(state, c.state);
     EXPECT_EQ(seen, c.state == 0 ? c.message : "");
-    EXPECT_EQ(reason, c.state == 0
-                          ? ""
-                          : "no hello from the controller at 127.0.0.1 port " + peer.port() +
-                                ": time-out: the exchange took longer than allowed");
+    EXPECT_EQ(reason.rfind("no hello from the controller at 127.0.0.1 port " + peer.port(), 0),
+              c.state == 0 ? std::string::npos : 0u);
   }
 }
 
@@ -207,10 +198,6 @@ TEST_F(TalkTest, AnswersThatDoNotFitTheRequestAreProtocolErrors) {
       {name, Answer(kHelloOk, EncodeU32(1)), "lost: protocol error: unexpected frame type 129"},
       {name, std::string("TK\x83\x01\xff\xff\xff\xff\x01\0\0\0", 12),
        "lost: frame of 4294967295 bytes exceeds the maximum of 16777216 bytes"},
-      {name, EncodeFrame(kOk, EncodeText("M")), "lost: bad frame flags 0x00"},  // no request id
-      // A text longer than what is kept: its start, and how long it was.
-      {name, Answer(kError, EncodeText(std::string(kMaxKeptTextBytes + 1, 'e'))),
-       std::string(kMaxKeptTextBytes, 'e') + "... (4097 bytes in all)"},
   };
   // A connection cut at any byte of an answer (a keep-alive, then the machine name).
   const std::string answer = Answer(kKeepAlive, "") + Answer(kOk, EncodeText("M"));
@@ -233,66 +220,46 @@ TEST_F(TalkTest, AnswersThatDoNotFitTheRequestAreProtocolErrors) {
   }
 }
 
-// Waits without reading until the client gave up, kPeerWaitMs at most: a missing time-out ends
-// the call with another text instead of hanging the test.
-void HoldUntil(
-    const std::atomic<bool>& done, const std::function<void()>& meanwhile = [] {}) {
-  for (int i = 0; i < testing::kPeerWaitMs / 20 && !done; ++i) {
-    meanwhile();
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-}
-
 // A controller that stops answering or reading meets the idle time-out; one that only keeps the
 // request alive meets the request limit; one that refuses a transfer at its start and reads no
-// more is heard at once, with its own text.
+// more is heard at once, with its own text. The peers hold the connection until the client gave
+// up, kPeerWaitMs at most: a missing time-out ends the call with another text, not a hang.
 TEST_F(TalkTest, AControllerThatStopsAnsweringOrReadingFailsTheCallWithItsTimeOut) {
   timeout_.Set("300");
   fileio_testing::ScopedEnv limit("TEVAR_TALK_REQUEST_TIMEOUT_MS", nullptr);
-  std::atomic<bool> done{false};
   using Call = std::function<void(CTevarTalkCOM&)>;
   // Far more than the socket buffers hold (up to 4 MiB to send and 32 MiB to receive here).
   const Call send = [](CTevarTalkCOM& t) { t.Send("COMP", std::string(64u << 20, 'x')); };
   const struct {
-    FakePeer::Script peer;
     Call call;
-    std::string message;                  // "lost: " as in the table above
+    std::uint8_t answer;  // sent once (an error) or every 20 ms (a keep-alive); 0: none
+    std::string message;  // "lost: " as in the table above
     const char* request_limit = nullptr;  // the default (an hour) when null
   } cases[] = {
-      {[&](Socket& s) {
-         ReadRequest(s);
-         HoldUntil(done);
-       },
-       [](CTevarTalkCOM& t) { t.GetOptionsMap(); },
+      {[](CTevarTalkCOM& t) { t.GetOptionsMap(); }, 0,
        "lost: time-out: no data from the peer for 300 ms"},
-      {[&](Socket& s) {
-         ReadRequest(s);
-         ReadRequest(s);  // the start of a transfer; then the socket buffers fill up
-         HoldUntil(done);
-       },
-       send, "lost: time-out: peer accepted no data for 300 ms"},
-      {[&](Socket& s) {
-         const Frame request = ReadRequest(s);
-         HoldUntil(done, [&] { Reply(s, request, kKeepAlive); });
-       },
-       [](CTevarTalkCOM& t) {
+      {send, 0, "lost: time-out: peer accepted no data for 300 ms"},
+      {[](CTevarTalkCOM& t) {
          std::string value;
          t.Receive("ipo.id", value, nullptr);
        },
+       kKeepAlive,
        "lost: time-out: the request RECEIVE \"ipo.id\" took longer than its limit of 400 ms",
        "400"},
-      {[&](Socket& s) {
-         Reply(s, ReadRequest(s), kError, EncodeText("COMP is write-protected"));
-         HoldUntil(done);
-       },
-       send, "COMP is write-protected"},
+      {send, kError, "COMP is write-protected"},
   };
   for (const auto& c : cases) {
-    done = false;
+    std::atomic<bool> done{false};
     limit.Set(c.request_limit);
     FakePeer peer([&](Socket& s) {
       AcceptHello(s);
-      c.peer(s);
+      const Frame request = ReadRequest(s);  // and no more
+      for (int i = 0; i < testing::kPeerWaitMs / 20 && !done; ++i) {
+        if (c.answer == kKeepAlive || (c.answer == kError && i == 0))
+          Reply(s, request, c.answer,
+                c.answer == kError ? EncodeText("COMP is write-protected") : "");
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      }
     });
     auto talk = Connect(peer);
     const std::string message = MessageOf([&] { c.call(*talk); });
@@ -304,74 +271,46 @@ TEST_F(TalkTest, AControllerThatStopsAnsweringOrReadingFailsTheCallWithItsTimeOu
   }
 }
 
-// A controller that answers what was not asked, just before or while the next request leaves: a
-// late copy of the last answer, or an OK, ERROR or keep-alive with an id that no open request
-// has. Each is dropped and noted; no request takes it for its answer.
+// A controller that answers what was not asked, just before the next request leaves: a late
+// copy of the last answer, or an OK, ERROR or keep-alive with an id that no open request has.
+// Each is dropped and noted; no request takes it for its answer.
 TEST_F(TalkTest, AStrayAnswerIsNeverTakenForTheNextRequestsAnswerButDroppedAndNoted) {
-  constexpr std::uint32_t kTries = 1000;
   FakePeer peer([](Socket& s) {
     AcceptHello(s);
     for (Frame request = ReadRequest(s); request.type == kMachineName; request = ReadRequest(s)) {
-      const std::uint32_t id = request.request_id;
+      const std::uint32_t id = request.request_id, stray_ids[] = {id, 0, id - 1, 0xFFFFFFFFu};
+      const std::uint8_t stray_types[] = {kOk, kError, kKeepAlive, kOk};
       Reply(s, request, kOk, EncodeText("M" + std::to_string(id)));
-      const std::uint8_t types[] = {kOk, kError, kKeepAlive, kOk};
-      const std::uint32_t stray_ids[] = {id, 0, id - 1, 0xFFFFFFFFu};
-      SendRaw(s, EncodeTaggedFrame(types[id % 4], stray_ids[id % 4], EncodeText("stray")));
+      SendRaw(s, EncodeTaggedFrame(stray_types[id % 4], stray_ids[id % 4], EncodeText("stray")));
     }
   });
   auto talk = Connect(peer);
-  std::vector<std::string> notices;
-  talk->SetNoticeCallback(
-      [](void* user, const char* text) {
-        static_cast<std::vector<std::string>*>(user)->push_back(text);
-      },
-      &notices);
-  std::uint32_t wrong = 0;
-  for (std::uint32_t id = 1; id <= kTries; ++id)
+  int notices = 0, wrong = 0;
+  talk->SetNoticeCallback([](void* count, const char*) { ++*static_cast<int*>(count); }, &notices);
+  for (std::uint32_t id = 1; id <= 1000; ++id)
     wrong += talk->GetMachineName() != "M" + std::to_string(id);
-  EXPECT_EQ(wrong, 0u);
-  ASSERT_EQ(notices.size(), kTries - 1);  // the last stray arrives after the last request
-  EXPECT_EQ(notices[0],
-            "dropped a frame that answers no open request: type 132, request id 0, 9 payload "
-            "bytes (request 2 is open)");
+  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(notices, 999);  // the last stray comes after the last request
 }
 
-// What the library keeps of an answer bounds what reading it costs: the start of a long text, none
-// of a dropped frame. (The peers' frames are made before the measured call and sent from there.)
-TEST_F(TalkTest, AnAnswerCostsAFewTimesWhatIsKeptOfIt) {
-  const std::string huge(4u << 20, 'r');
-  const std::string name = EncodeText(huge);
-  const std::size_t kSmall = 1u << 20;
-  const struct {
-    std::string hello, answer;
-    std::size_t bound;
-    std::string kept;  // the machine name or the message, its start
-  } cases[] = {
-      {EncodeFrame(kRefused, name), "", kSmall, "controller at 127.0.0.1 port "},
-      {kHelloAccepted, Answer(kError, name), kSmall, std::string(kMaxKeptTextBytes, 'r') + "..."},
-      {kHelloAccepted, Answer(kOk, name), 3 * huge.size(), huge},
-      {kHelloAccepted, EncodeTaggedFrame(kOk, 9, name) + Answer(kOk, EncodeText("M")), kSmall, "M"},
-  };
-  for (const auto& c : cases) {
-    FakePeer peer([&c](Socket& s) {
-      ReadRequest(s, Framing::kPlain);
-      SendRaw(s, c.hello);
-      ReadRequest(s);
-      SendRaw(s, c.answer);
-    });
+// What the library keeps of an answer bounds what reading it costs: of a refusal or an error
+// text its start, of a dropped frame nothing. (The frames are made before the measured call.)
+TEST_F(TalkTest, ReadingAnAnswerCostsLittleMoreThanWhatIsKeptOfIt) {
+  const std::string text = EncodeText(std::string(4u << 20, 'r'));
+  const std::string answers[][2] = {
+      {EncodeFrame(kRefused, text), ""},
+      {kHelloAccepted, EncodeTaggedFrame(kOk, 9, text) + Answer(kError, text)}};
+  for (const auto& answer : answers) {
+    FakePeer peer(Answering(answer[0], answer[1]));
     std::string kept;
     const std::size_t cost = HeapCostOf([&] {
       CTevarTalkCOM talk(nullptr, nullptr, peer.connection().c_str(), nullptr);
       talk.postConnectFlag = true;
-      try {
-        kept = talk.connectionState < 0 ? talk.LastError() : talk.GetMachineName();
-      } catch (const CTevarTalkError& error) {
-        kept = error.message;
-      }
+      kept =
+          talk.connectionState < 0 ? talk.LastError() : MessageOf([&] { talk.GetMachineName(); });
     });
-    EXPECT_LE(cost, c.bound) << c.kept.substr(0, 40);
-    EXPECT_EQ(kept.substr(0, c.kept.size()), c.kept);
-    EXPECT_LE(kept.size(), c.kept.size() + kMaxKeptTextBytes + 100);
+    EXPECT_LT(cost, 1u << 20);
+    EXPECT_NE(kept.find("r... (4194304 bytes in all)"), std::string::npos) << kept.substr(0, 80);
   }
 }
 

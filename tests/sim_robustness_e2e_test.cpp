@@ -81,17 +81,6 @@ TEST_F(SimRobustnessE2E, AFrameLongNameGetsAnErrorWithinTheFrameBound) {
             Journal(4));
 }
 
-// A client of the first protocol version (no request ids) is told why it is turned away.
-TEST_F(SimRobustnessE2E, AHelloOfAnotherProtocolVersionIsAnsweredWithTheVersionSpoken) {
-  talk::Socket socket = Connect();
-  SendRaw(socket, talk::EncodeFrame(talk::kHello, talk::EncodeU32(1)));
-  const talk::Frame answer = ReadRequest(socket, talk::Framing::kPlain);
-  std::string text;
-  EXPECT_EQ(talk::kError, answer.type);
-  EXPECT_TRUE(talk::DecodeText(answer.payload, &text));
-  EXPECT_EQ("unsupported protocol version 1 (this controller speaks version 2)", text);
-}
-
 TEST_F(SimRobustnessE2E, SilentClientsKeepNoOneWaitingAndAHeldControllerAnswersBusy) {
   std::vector<talk::Socket> silent;  // more than the listening backlog, none says hello
   for (int i = 0; i < 20; ++i)

@@ -84,6 +84,10 @@ TEST(ServeClient, EachClientIsCutOffInTimeAndJournaledOnlyWhenItHeldTheControlle
       if (c.slot_taken) {
         EXPECT_EQ(frame.payload, talk::EncodeText("the controller is busy with another client"));
       }
+      if (frame.type == talk::kError && answers.size() == 1) {  // a client of version 1
+        EXPECT_EQ(frame.payload, talk::EncodeText("unsupported protocol version 1 (this "
+                                                  "controller speaks version 2)"));
+      }
     }
     EXPECT_NE(status, talk::IoStatus::kTimedOut) << "not cut off: " << c.sent.size();
     client.Close();
