@@ -69,8 +69,8 @@ class CTevarTalkCOM {
   std::int32_t connectionState;
 
   // Requests. Each throws CTevarTalkError when the controller answers with an error (its text is
-  // the message), when the connection is lost or times out, or on a protocol violation; the
-  // connection is closed after all but the first.
+  // the message), when the connection is lost or times out (also at the request limit), or on a
+  // protocol violation; the connection is closed after all but the first.
   std::string GetMachineName();
   std::map<std::string, std::string> GetComponentsMap();
   std::map<std::string, std::string> GetOptionsMap();
@@ -78,7 +78,9 @@ class CTevarTalkCOM {
   // returns the controller's result. `flag` is passed to the controller.
   bool Capabilities(std::map<std::string, CAxis>& channels, bool flag);
   // Transfers `data` to the component `name`; returns when the controller confirmed it. The data
-  // is streamed from this parameter and released with it when the call returns or throws.
+  // is streamed from this parameter and released with it when the call returns or throws. An
+  // error the controller answers while it takes no more bytes ends the transfer at once, with the
+  // controller's text, and closes the connection (the transfer was cut).
   bool Send(std::string name, std::string data);
   // `error`, when given, is set to 0 on success and -1 on failure (before the throw).
   bool Receive(std::string name, std::string& value, long* error);
