@@ -11,6 +11,7 @@ if [ "${1:-}" = native ]; then
 else
   packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
             libbenchmark-dev libsimpleini-dev libinih-dev pkg-config mingw-w64
+            nlohmann-json3-dev python3-jsonschema
             g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth)
 fi
 

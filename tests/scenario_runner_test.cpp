@@ -18,6 +18,7 @@
 #include "sim_fixture.h"
 #include "fileio_testing.h"
 #include "registry_testing.h"
+#include "report_expect.h"
 
 namespace fs = std::filesystem;
 
@@ -194,15 +195,24 @@ class PlacedFiles {
   std::vector<fs::path> made_;
 };
 
+// One run of the program in folders of its own, with a simulator of its own: the scenario's run,
+// or the plan run before it.
+struct Pass {
+  explicit Pass(const std::string& name)
+      : sim(name), dir(sim.dir() + "/run"), work(dir + "/work") {}
+  e2e::SimProcess sim;
+  std::string dir;
+  std::string work;
+  std::string port = "0";
+  bool sim_running = false;
+};
+
 class ScenarioTest : public testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
     const std::string targets = scenario_.Value("run", "targets", "both");
     if (targets != "both" && targets != kTarget)
       GTEST_SKIP() << "runs on " << targets << " only";
-    dir_ = sim_.dir() + "/run";
-    work_ = dir_ + "/work";
-    fs::create_directories(work_);
   }
 
   static std::string WindowsPath(std::string path) {
@@ -210,56 +220,66 @@ class ScenarioTest : public testing::TestWithParam<std::string> {
     return path;
   }
 
-  std::string WorkAsProgramSeesIt() const { return kWindows ? WindowsPath(work_) : work_; }
+  static std::string AsProgramSeesIt(const std::string& path) {
+    return kWindows ? WindowsPath(path) : path;
+  }
 
-  void StartSimulatorIfAny() {
+  void StartSimulatorIfAny(Pass& pass) {
     const std::string mode =
         scenario_.Value("run", "simulator", scenario_.Has("station.ini") ? "station" : "none");
     if (mode == "closed")
-      port_ = "1";  // nothing listens there: the connection is refused at once
+      pass.port = "1";  // nothing listens there: the connection is refused at once
     if (mode != "station")
       return;
-    const std::string dir = e2e::SimPath(sim_.dir());
-    e2e::WriteFileText(sim_.dir() + "/station.ini", scenario_.Read("station.ini"));
+    const std::string dir = e2e::SimPath(pass.sim.dir());
+    e2e::WriteFileText(pass.sim.dir() + "/station.ini", scenario_.Read("station.ini"));
     std::string error;
     const std::string port = scenario_.Value("run", "sim_port", "0");
-    ASSERT_TRUE(sim_.Start({"--station", dir + "/station.ini", "--port", port, "--port-file",
-                            dir + "/port.txt", "--journal", dir + "/journal.log", "--once"},
-                           &error))
+    ASSERT_TRUE(pass.sim.Start({"--station", dir + "/station.ini", "--port", port, "--port-file",
+                                dir + "/port.txt", "--journal", dir + "/journal.log", "--once"},
+                               &error))
         << error;
-    for (int i = 0; i < 1000 && sim_.Running() && port_ == "0"; ++i) {
-      const std::string text = e2e::ReadFileText(sim_.dir() + "/port.txt");
+    for (int i = 0; i < 1000 && pass.sim.Running() && pass.port == "0"; ++i) {
+      const std::string text = e2e::ReadFileText(pass.sim.dir() + "/port.txt");
       if (!text.empty() && text.back() == '\n')
-        port_ = text.substr(0, text.size() - 1);
+        pass.port = text.substr(0, text.size() - 1);
       else
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    ASSERT_NE("0", port_) << e2e::ReadFileText(sim_.dir() + "/stderr.txt");
-    sim_running_ = true;
+    ASSERT_NE("0", pass.port) << e2e::ReadFileText(pass.sim.dir() + "/stderr.txt");
+    pass.sim_running = true;
   }
 
-  void PrepareFolders() {
-    const std::string work = WorkAsProgramSeesIt();
+  void PrepareFolders(const Pass& pass) {
+    fs::create_directories(pass.work);
+    const std::string work = AsProgramSeesIt(pass.work);
     for (const char* tree : {"work", "appdata"})
       if (scenario_.Has(tree))
-        CopyTree(scenario_.source() + "/" + tree, dir_ + "/" + tree, port_, work);
+        CopyTree(scenario_.source() + "/" + tree, pass.dir + "/" + tree, pass.port, work);
     if (scenario_.Value("run", "text_table", "yes") == "yes" &&
-        !fs::exists(work_ + "/component_updater.loc"))
-      fs::copy_file(kTextTable, work_ + "/component_updater.loc");
+        !fs::exists(pass.work + "/component_updater.loc"))
+      fs::copy_file(kTextTable, pass.work + "/component_updater.loc");
   }
 
-  void SetEnvironment() {
+  // The environment of a pass; a later pass's values replace an earlier one's.
+  void SetEnvironment(const Pass& pass) {
     env_.emplace_back(
-        new fileio_testing::ScopedEnv("TEVAR_CONFIGPATH", (dir_ + "/appdata").c_str()));
+        new fileio_testing::ScopedEnv("TEVAR_CONFIGPATH", (pass.dir + "/appdata").c_str()));
     env_.emplace_back(new fileio_testing::ScopedEnv("LANG", "C"));
     for (const char* cleared : {"TEVAR_LOG_DIR", "LC_ALL", "LC_MESSAGES", "TEVAR_TALK_TIMEOUT_MS"})
       env_.emplace_back(new fileio_testing::ScopedEnv(cleared, nullptr));
     for (const std::string& name : scenario_.Keys("env")) {
       std::string value = scenario_.Value("env", name.c_str(), "");
-      ReplaceAll(&value, "${WORK}", WorkAsProgramSeesIt());
-      ReplaceAll(&value, "${PORT}", port_);
+      ReplaceAll(&value, "${WORK}", AsProgramSeesIt(pass.work));
+      ReplaceAll(&value, "${PORT}", pass.port);
       env_.emplace_back(new fileio_testing::ScopedEnv(name.c_str(), value.c_str()));
     }
+  }
+
+  void SetUpPass(Pass& pass) {
+    ASSERT_NO_FATAL_FAILURE(StartSimulatorIfAny(pass));
+    PrepareFolders(pass);
+    SetEnvironment(pass);
   }
 
   // Natively the scenario's registry file stands in for the registry; under Windows its values
@@ -296,7 +316,7 @@ class ScenarioTest : public testing::TestWithParam<std::string> {
       return;
     if (!kWindows) {
       env_.emplace_back(
-          new fileio_testing::ScopedEnv("ProgramFiles", (work_ + "/" + folder).c_str()));
+          new fileio_testing::ScopedEnv("ProgramFiles", (run_.work + "/" + folder).c_str()));
       return;
     }
     const char* real = getenv("ProgramFiles");
@@ -306,35 +326,37 @@ class ScenarioTest : public testing::TestWithParam<std::string> {
 
   // Under Windows the program runs under the box probe; `text` is the program's command line.
   // Elsewhere the program runs itself.
-  std::pair<std::string, std::string> Launcher(const std::string& text) const {
+  std::pair<std::string, std::string> Launcher(const Pass& pass, const std::string& text) const {
     const std::string program_line = "component_updater " + text;
 #ifdef BOX_PROBE_PATH
     const std::string probe = "box_probe --program \"" + WindowsPath(COMPONENT_UPDATER_PATH) +
-                              "\" --record \"" + WindowsPath(dir_ + "/probe.txt") + "\" " +
+                              "\" --record \"" + WindowsPath(pass.dir + "/probe.txt") + "\" " +
                               scenario_.Value("run", "probe", "");
     return {BOX_PROBE_PATH, probe + " -- " + program_line};
 #else
+    (void)pass;
     return {COMPONENT_UPDATER_PATH, program_line};
 #endif
   }
 
-  // Runs the program in the work folder and returns its exit status.
-  int RunProgram() {
-    std::string text = scenario_.Value("run", "args", "");
-    ReplaceAll(&text, "${PORT}", port_);
-    ReplaceAll(&text, "${WORK}", WorkAsProgramSeesIt());
+  // Runs the program in the pass's work folder, with `options` before the scenario's arguments,
+  // and returns its exit status.
+  int RunProgram(const Pass& pass, const std::string& options = "") {
+    std::string text = options + scenario_.Value("run", "args", "");
+    ReplaceAll(&text, "${PORT}", pass.port);
+    ReplaceAll(&text, "${WORK}", AsProgramSeesIt(pass.work));
     std::vector<char> buffer(text.begin(), text.end());
     buffer.push_back('\0');
     CommandLine split;
     split.Tokenize(buffer.data());
     const std::vector<std::string> args(split.argv() + 1, split.argv() + split.argc());
     const fs::path previous = fs::current_path();
-    fs::current_path(work_);
+    fs::current_path(pass.work);
     e2e::ProgramProcess program;
     std::string error;
-    const auto launcher = Launcher(text);
-    const bool started = program.Start(launcher.first, args, launcher.second, dir_ + "/stdout.txt",
-                                       dir_ + "/stderr.txt", &error);
+    const auto launcher = Launcher(pass, text);
+    const bool started = program.Start(launcher.first, args, launcher.second,
+                                       pass.dir + "/stdout.txt", pass.dir + "/stderr.txt", &error);
     fs::current_path(previous);
     EXPECT_TRUE(started) << error;
     int status = -1;
@@ -343,38 +365,44 @@ class ScenarioTest : public testing::TestWithParam<std::string> {
     return status;
   }
 
+  // The journal of a pass's simulator. With --once it ends after the program's connection; with
+  // `expect_end` false it is killed at once.
+  static std::vector<std::string> JournalOf(Pass& pass, bool expect_end) {
+    int status = 0;
+    if (!expect_end || !pass.sim.Wait(10000, &status))
+      pass.sim.Kill();
+    return Lines(e2e::ReadFileText(pass.sim.dir() + "/journal.log"));
+  }
+
   void CheckJournal() {
     const std::vector<std::string> expected =
         scenario_.Has("expect/journal") ? ExpectedJournal(scenario_) : std::vector<std::string>{};
-    if (!sim_running_) {
+    if (!run_.sim_running) {
       EXPECT_TRUE(expected.empty()) << "a journal is expected but no simulator ran";
       return;
     }
-    // With --once the simulator ends after the program's connection; without one it is killed.
-    int status = 0;
-    if (expected.empty() || !sim_.Wait(10000, &status))
-      sim_.Kill();
-    EXPECT_EQ(expected, Lines(e2e::ReadFileText(sim_.dir() + "/journal.log")));
+    journal_ = JournalOf(run_, !expected.empty());
+    EXPECT_EQ(expected, journal_);
   }
 
   void CheckOutputs() {
     // The Windows runtime writes text with CR LF; the expectation is written with LF.
-    std::string out = e2e::ReadFileText(dir_ + "/stdout.txt");
+    std::string out = e2e::ReadFileText(run_.dir + "/stdout.txt");
     ReplaceAll(&out, "\r\n", "\n");
     EXPECT_EQ(scenario_.Read("expect/stdout"), out) << "stdout";
-    EXPECT_EQ(scenario_.Read("expect/stderr"), e2e::ReadFileText(dir_ + "/stderr.txt"))
+    EXPECT_EQ(scenario_.Read("expect/stderr"), e2e::ReadFileText(run_.dir + "/stderr.txt"))
         << "operator boxes";
     if (kWindows && scenario_.Has("expect/windows"))
-      ExpectLinesInOrder("expect/windows", e2e::ReadFileText(dir_ + "/probe.txt"),
+      ExpectLinesInOrder("expect/windows", e2e::ReadFileText(run_.dir + "/probe.txt"),
                          scenario_.Read("expect/windows"));
-    const std::string logs = dir_ + kLogFolder;
+    const std::string logs = run_.dir + kLogFolder;
     const struct {
       const char* expect;
       std::string actual;
     } files[] = {
         {"expect/errors.log", logs + "/component_updater.errors.log"},
         {"expect/trace.log", logs + "/component_updater.trace.log"},
-        {"expect/settings.ini", dir_ + "/appdata/Tevar/Quorvex/component_updater.ini"},
+        {"expect/settings.ini", run_.dir + "/appdata/Tevar/Quorvex/component_updater.ini"},
     };
     for (const auto& file : files)
       if (scenario_.Has(file.expect))
@@ -382,27 +410,90 @@ class ScenarioTest : public testing::TestWithParam<std::string> {
                            scenario_.Read(file.expect));
   }
 
+  // expect/report: lines about the report the run wrote to work/report.json.
+  void CheckReport() {
+    if (!scenario_.Has("expect/report"))
+      return;
+    const nlohmann::json report =
+        e2e::ParseReport("work/report.json", e2e::ReadFileText(run_.work + "/report.json"));
+    for (const std::string& line : Lines(scenario_.Read("expect/report"))) {
+      if (!line.empty()) {
+        ASSERT_NO_FATAL_FAILURE(e2e::ExpectReportLine(report, line)) << line;
+      }
+    }
+  }
+
+  // Every scenario whose controller has no injected fault is planned before it runs.
+  bool WantsPlan() const {
+    const std::string args = " " + scenario_.Value("run", "args", "") + " ";
+    for (const char* own : {" --plan ", " --report ", " --help ", " -? ", " /? "})
+      if (args.find(own) != std::string::npos)
+        return false;
+    MIniData station;
+    if (scenario_.Has("station.ini"))
+      station.Open((scenario_.source() + "/station.ini").c_str());
+    return station.GetSection("faults") == nullptr && scenario_.Value("run", "probe", "").empty();
+  }
+
+  // The plan run before the real one, in folders of its own; -1 when the scenario has none.
+  int RunPlan() {
+    if (!WantsPlan())
+      return -1;
+    EXPECT_NO_FATAL_FAILURE(SetUpPass(plan_));
+    return RunProgram(plan_, "--plan --report " + AsProgramSeesIt(plan_.work + "/plan.json") + " ");
+  }
+
+  // The plan read the controller and changed nothing, and foretold the run's sends (target, size
+  // and CRC-32 of the file it names, in order), boxes and exit status.
+  void CheckPlanAgainstRun(int plan_status, int run_status) {
+    if (plan_status < 0)
+      return;
+    const nlohmann::json plan =
+        e2e::ParseReport("the plan's report", e2e::ReadFileText(plan_.work + "/plan.json"));
+    const bool made = !plan["predicted_exit_status"].is_null();
+    EXPECT_EQ(made ? 0 : 1, plan_status) << "the status of the plan run";
+    EXPECT_EQ(run_status, made ? plan["predicted_exit_status"].get<int>() : 1)
+        << "the plan foretells the run's status";
+    const std::vector<std::string> plan_journal =
+        plan_.sim_running ? JournalOf(plan_, true) : std::vector<std::string>{};
+    for (const std::string& line : plan_journal) {
+      EXPECT_TRUE(line.rfind("SEND", 0) != 0 && line.rfind("SET\t", 0) != 0)
+          << "the plan changed the controller: " << line;
+    }
+    const auto crc32 = [](const std::string& file) {
+      return e2e::Crc32Hex(e2e::ReadFileText(e2e::SimPath(file)));
+    };
+    std::vector<std::string> sends;
+    for (const std::string& line : journal_)
+      if (line.rfind("SEND\t", 0) == 0)
+        sends.push_back(line);
+    EXPECT_EQ(e2e::PlannedSendLines(plan, crc32), sends) << "the plan's sends and the run's";
+    if (!plan["silent"].get<bool>()) {
+      EXPECT_EQ(e2e::BoxesAsShown(plan), e2e::ReadFileText(run_.dir + "/stderr.txt"))
+          << "the plan's boxes and the run's";
+    }
+  }
+
   Scenario scenario_{GetParam()};
-  std::string dir_;
-  std::string work_;
-  std::string port_ = "0";
-  e2e::SimProcess sim_{"scenario_sim_" + GetParam()};
-  bool sim_running_ = false;
+  Pass plan_{"scenario_plan_" + GetParam()};
+  Pass run_{"scenario_sim_" + GetParam()};
+  std::vector<std::string> journal_;
   std::vector<std::unique_ptr<fileio_testing::ScopedEnv>> env_;
   std::unique_ptr<ScratchRegistry> registry_;
   std::unique_ptr<PlacedFiles> program_files_;
 };
 
 TEST_P(ScenarioTest, RunsAsDescribed) {
-  ASSERT_NO_FATAL_FAILURE(StartSimulatorIfAny());
-  PrepareFolders();
-  SetEnvironment();
   ASSERT_NO_FATAL_FAILURE(PrepareRegistry());
   ASSERT_NO_FATAL_FAILURE(PrepareProgramFiles());
-  const int status = RunProgram();
+  const int plan_status = RunPlan();
+  ASSERT_NO_FATAL_FAILURE(SetUpPass(run_));
+  const int status = RunProgram(run_);
   EXPECT_EQ(std::stoi(scenario_.Value("run", "status", "0")), status);
   CheckJournal();
   CheckOutputs();
+  CheckReport();
+  CheckPlanAgainstRun(plan_status, status);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenarios, ScenarioTest, testing::ValuesIn(ScenarioNames()),

@@ -6,7 +6,9 @@
 #include "errtrace.h"
 #include "mstring_tools.h"
 #include "mversion.h"
+#include "mtalkclient.h"
 #include "platform_rules.h"
+#include "run_record.h"
 #include "timed_send.h"
 #include "update_file.h"
 
@@ -14,53 +16,85 @@ namespace {
 
 const char kFunction[] = "UpdateBSPComp";
 
+// A module the rules pass over quietly: the run goes on, the report warns.
+void WarnModule(const std::string& module, const std::string& why) {
+  RunRecord& run = TheRunRecord();
+  run.Warn("BSP module " + module + " of component " + run.CurrentComponent()->name + ": " + why);
+}
+
 // Reads one module file and sends it to the BSP component, or to the firmware component of an
 // older firmware (which needs the wait after the send).
 void SendModule(const std::string& firmware_name, const std::string& bsp_name, MTalkClient* client,
                 const ComponentMap& components, BspModuleRecord& record,
                 const std::string& installed, double duration) {
+  RunRecord& run = TheRunRecord();
   std::string data;
   if (!CheckUpdateFileAndReadItOut(record.file, data)) {
     MERRTRACE("%s: CheckUpdateFileAndReadItOut() failed for update file:%s.", kFunction,
               record.file.c_str());
+    WarnModule(record.module, run.CurrentFacts()->reason);
     return;
   }
   const bool to_bsp = UseBSPCompForUpdate(firmware_name, components);
+  ModuleRecord& noted = *run.CurrentModule();
+  noted.target = to_bsp ? bsp_name : firmware_name;
+  if (!to_bsp) {
+    noted.waitSeconds = kWaitAfterSendSeconds;
+    run.Note("the firmware component takes the module itself: the run waits 6 s after the send");
+  }
   std::string title;
   FormatString(&title, "Updating bsp module %s\nfrom%s to %s\nbsp: %s", record.module.c_str(),
                installed.c_str(), record.version.c_str(), bsp_name.c_str());
   if (!StartSendAndShowBusyThread(title, GetLocalizedText("Updating.txt"), duration, client,
-                                  to_bsp ? bsp_name : firmware_name, data, !to_bsp))
+                                  to_bsp ? bsp_name : firmware_name, data, !to_bsp)) {
     MERRTRACE("%s: StartSendAndShowBusyThread() failed for update file:%s.", kFunction,
               record.file.c_str());
+    run.Decide(Verdict::kSend, "send failed: " + client->LastLinkError());
+    WarnModule(record.module, noted.reason);
+  }
 }
 
 // Decides for one module whether it goes, with the trace that says why; `installed` receives
 // the version on the board ("" for a new module).
 bool ModuleNeedsUpdate(const std::string& response, const BspModuleRecord& record,
                        std::string* installed) {
+  RunRecord& run = TheRunRecord();
   switch (FindInstalledModuleVersion(response, record.module, installed)) {
     case InstalledModuleVerdict::kNew:
       MTRACE(4, "%s(): new module %s will be added to the firmware with version:%s", kFunction,
              record.module.c_str(), record.version.c_str());
+      run.Decide(Verdict::kSend, "the board does not have the module yet");
       return true;
     case InstalledModuleVerdict::kNoSeparator:
       MTRACE(0,
              "%s(): Module found in bsp responce, but not a separator after that, to get the "
              "version value?",
              kFunction);
+      run.Decide(Verdict::kFail, "the BSP response names the module without a version");
+      WarnModule(record.module, run.CurrentFacts()->reason);
       return false;
     case InstalledModuleVerdict::kFound:
       break;
   }
+  ModuleRecord& noted = *run.CurrentModule();
+  noted.installedVersion = *installed;
   if (*installed == record.version) {
     MTRACE(0, "%s(): no update necessary for %s version:%s already installed.", kFunction,
            record.module.c_str(), record.version.c_str());
+    run.Decide(Verdict::kSkip, "version " + record.version + " is installed");
     return false;
   }
   MTRACE(0, "%s(): module: %s with version: %s will be updated to version: %s.", kFunction,
          record.module.c_str(), installed->c_str(), record.version.c_str());
+  run.Decide(Verdict::kSend, "the installed version " + *installed + " differs");
   return true;
+}
+
+void BeginModuleRecord(const BspModuleRecord& record, const std::string& bsp_name) {
+  ModuleRecord& noted = TheRunRecord().BeginModule();
+  noted.module = record.module;
+  noted.board = bsp_name;
+  noted.targetVersion = record.version;
 }
 
 }  // namespace
@@ -165,9 +199,11 @@ bool UpdateBSPComp(const std::string& firmware_name, MTalkClient* client, MIniDa
   }
   for (const std::string& entry : files) {
     BspModuleRecord record = ParseBspModuleEntry(entry);
+    BeginModuleRecord(record, bsp_name);
     std::string installed;
     if (ModuleNeedsUpdate(info.bspResponse, record, &installed))
       SendModule(firmware_name, bsp_name, client, components, record, installed, duration);
+    TheRunRecord().EndModule();
   }
   return true;
 }

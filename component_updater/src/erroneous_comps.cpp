@@ -6,6 +6,8 @@
 #include "fileops.h"
 #include "menvironment.h"
 #include "mstring_tools.h"
+#include "mtalkclient.h"
+#include "run_record.h"
 #include "timed_send.h"
 #include "update_file.h"
 
@@ -41,6 +43,12 @@ FallbackFile ComponentSectionFile(const MIniData& description, const std::string
   return choice;
 }
 
+// Notes the fallback's verdict after the reason the component got here.
+void DecideFallback(Verdict verdict, const std::string& what) {
+  RunRecord& record = TheRunRecord();
+  record.Decide(verdict, record.CurrentComponent()->reason + "; " + what);
+}
+
 }  // namespace
 
 FallbackFile ChooseFallbackFile(const MIniData& description, const std::string& component,
@@ -58,17 +66,24 @@ bool TryToUpdateErroneousComps(MIniData& description, MTalkClient* client,
   switch (choice.verdict) {
     case FallbackFileVerdict::kEnvironmentFailed:
       MERRDUMP("TryToUpdateErroneousComps(): failed to replace environment variable ProgramFiles?");
+      DecideFallback(Verdict::kFail, "the default firmware file's folder cannot be expanded");
       return false;
     case FallbackFileVerdict::kNoDefaultFile:
       MERRDUMP("TryToUpdateErroneousComps(): cant get default update file.");
+      DecideFallback(Verdict::kFail, "no default firmware file " + choice.file);
       return false;
     case FallbackFileVerdict::kNoFileEntry:
       MERRDUMP("TryToUpdateErroneousComps(): component:%s cant get update file.",
                component.c_str());
+      DecideFallback(Verdict::kFail, "no \"file\" entry in [" + component + "]");
       return false;
     case FallbackFileVerdict::kFound:
       break;
   }
+  TheRunRecord().CurrentComponent()->section =
+      use_default_file ? std::nullopt : std::optional<std::string>(component);
+  DecideFallback(Verdict::kSend, use_default_file ? "the default firmware file is sent"
+                                                  : "the file of [" + component + "] is sent");
   std::string data;
   if (!CheckUpdateFileAndReadItOut(choice.file, data)) {
     MERRDUMP("CheckUpdateFileAndReadItOut() failed for component:%s.", component.c_str());
@@ -77,6 +92,7 @@ bool TryToUpdateErroneousComps(MIniData& description, MTalkClient* client,
   if (!StartSendAndShowBusyThread("Updating " + component, GetLocalizedText("Updating.txt"),
                                   choice.seconds, client, component, data, false)) {
     MERRDUMP("StartSendAndShowBusyThread() failed for:%s", component.c_str());
+    DecideFallback(Verdict::kSend, "send failed: " + client->LastLinkError());
     return false;
   }
   MTRACE(3, "TryToUpdateErroneousComps(): %s updated with file: %s", component.c_str(),

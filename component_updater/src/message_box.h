@@ -11,8 +11,9 @@ constexpr unsigned kBoxPlain = 0;
 constexpr unsigned kBoxExclamation = 48;
 constexpr unsigned kBoxStartupFailure = 8208;
 
-// In silent mode shows nothing and answers 1 (OK); otherwise shows the box and returns the
-// operator's answer. Every box of the program goes through here except the help box.
+// In silent mode, and in a plan, shows nothing and answers 1 (OK); otherwise shows the box and
+// returns the operator's answer. Every box is noted in the run record, shown or not. Every box
+// of the program goes through here except the help box.
 int ShowMessageBox(const char* text, const char* caption, unsigned flags);
 
 // Shows `text` with `caption` and `flags` at once, whatever the run settings say: the platform's

@@ -39,6 +39,7 @@ bool MTalkClient::inst_mt_client() {
     // A retried open replaces the object of the failed one, which closes its connection.
     talk = std::move(created);
   } catch (const CTevarTalkError& error) {
+    last_error_ = error.message;
     std::printf("  error '%s'\n", error.message.c_str());
     std::printf("instantiating TevarTalkCOM client object ...... failed.\n");
     std::fflush(stdout);
@@ -48,6 +49,7 @@ bool MTalkClient::inst_mt_client() {
   bool result = true;
   if (talk->connectionState < 0) {
     MERRLOG("inst_mt:client(): no machine connection");
+    last_error_ = "no machine connection";
     result = false;
   }
   MTRACE(0, "inst_mt_client(): ................................... done");
@@ -85,6 +87,7 @@ bool MTalkClient::Send(const char* name, std::string data) {
     Talk().Send(name != nullptr ? name : "", std::move(data));
   } catch (const CTevarTalkError& error) {
     std::string().swap(data);
+    last_error_ = error.message;
     MERRTRACE("%s(): error '%s'", "MTalkClient::Send", error.message.c_str());
     return false;
   }
@@ -96,6 +99,7 @@ bool MTalkClient::Receive(const char* name, std::string& value) {
   try {
     Talk().Receive(name != nullptr ? name : "", value, nullptr);
   } catch (const CTevarTalkError& error) {
+    last_error_ = error.message;
     MERRTRACE("%s(): error '%s'", "MTalkClient::Receive", error.message.c_str());
     return false;
   }
@@ -106,6 +110,7 @@ bool MTalkClient::Set(const char* name, double value) {
   try {
     Talk().Set(name, value, Position::NoReference, nullptr);
   } catch (const CTevarTalkError& error) {
+    last_error_ = error.message;
     MERRTRACE("%s(): error '%s'", "MTalkClient::Set", error.message.c_str());
     return false;
   }

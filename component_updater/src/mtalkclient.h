@@ -42,6 +42,11 @@ class MTalkClient {
   bool Receive(const char* name, std::string& value);
   bool Set(const char* name, double value);
 
+  // The reason of the client's most recent failure in the machine-talk library's words: why the
+  // connection could not be made, or the text of the last transfer that failed. Empty while
+  // nothing failed.
+  std::string LastLinkError() const { return last_error_; }
+
   // For tests and the update run: whether an open succeeded, and the talk object (may be null).
   bool IsConnected() const { return connected; }
   CTevarTalkCOM* TalkObject() const { return talk.get(); }
@@ -53,4 +58,5 @@ class MTalkClient {
   bool connected;                       // true once an open succeeded; never reset
   std::string host;
   std::string port;
+  std::string last_error_;
 };

@@ -5,13 +5,23 @@
 #include <set>
 
 #include "errtrace.h"
+#include "run_record.h"
 #include "version_checks.h"
 
 namespace {
 
 const long kParticularInstallation = 2;
 
-void RemoveUnlisted(const std::set<std::string>& keep, FirmwareGroup& group) {
+void NoteExclusion(const FirmwareComp& entry, const std::string& key) {
+  RunRecord& record = TheRunRecord();
+  ComponentRecord& noted = record.BeginComponent(entry.name);
+  noted.installedVersion = entry.version;
+  noted.group = key;
+  record.Decide(Verdict::kExcluded, "not listed in part_order");
+}
+
+void RemoveUnlisted(const std::set<std::string>& keep, const std::string& key,
+                    FirmwareGroup& group) {
   for (auto entry = group.begin(); entry != group.end();) {
     if (keep.count(entry->second.name) != 0) {
       ++entry;
@@ -21,6 +31,7 @@ void RemoveUnlisted(const std::set<std::string>& keep, FirmwareGroup& group) {
            "Component %s will be excluded from update due to particular installation "
            "configuration.",
            entry->second.name.c_str());
+    NoteExclusion(entry->second, key);
     entry = group.erase(entry);
   }
 }
@@ -63,7 +74,7 @@ void CheckForParticularUpdate(MIniData& description, FirmwareCompList& list) {
   }
   const std::set<std::string> keep(particular.keep.begin(), particular.keep.end());
   for (auto group = list.begin(); group != list.end();) {
-    RemoveUnlisted(keep, group->second);
+    RemoveUnlisted(keep, group->first, group->second);
     if (!group->second.empty()) {
       ++group;
       continue;

@@ -27,6 +27,8 @@
 #include "mtalkclient.h"
 #include "particular_update.h"
 #include "platform_rules.h"
+#include "run_record.h"
+#include "run_settings.h"
 #include "timed_send.h"
 #include "update_file.h"
 #include "version_checks.h"
@@ -45,6 +47,7 @@ struct Run {
   MTalkClient* client;
   const ComponentMap& components;
   bool strict;
+  std::string group;  // the key of the group being updated
 };
 
 void ShowError(const std::string& text) {
@@ -71,16 +74,36 @@ ComponentMap AddressableComponents(ComponentMap components) {
   return components;
 }
 
+// A component that failed: skipped in warning mode (the report warns), the end of the run in
+// strict mode, with `strict_box` when there is one.
+Next SkipOrStop(Run& run, const std::string& strict_box) {
+  RunRecord& record = TheRunRecord();
+  const ComponentRecord& component = *record.CurrentComponent();
+  if (!run.strict) {
+    record.Warn("component " + component.name + " skipped: " + component.reason);
+    return Next::kComponent;
+  }
+  record.Fail("the run stopped at component " + component.name + ": " + component.reason);
+  if (!strict_box.empty())
+    ShowError(strict_box);
+  return Next::kStop;
+}
+
+// A failure that stops the run in either mode.
+Next Stop(const std::string& why) {
+  RunRecord& record = TheRunRecord();
+  record.Decide(Verdict::kFail, why);
+  record.Fail("the run stopped at component " + record.CurrentComponent()->name + ": " + why);
+  return Next::kStop;
+}
+
 // The fallback for a component without a usable identifier. `strict_box` is the box text shown
 // when the fallback fails in strict mode.
 Next TryFallback(Run& run, const std::string& name, bool use_default_file,
                  const std::string& strict_box) {
   if (TryToUpdateErroneousComps(run.description, run.client, name, use_default_file))
     return Next::kComponent;
-  if (!run.strict)
-    return Next::kComponent;
-  ShowError(strict_box);
-  return Next::kStop;
+  return SkipOrStop(run, strict_box);
 }
 
 std::string Formatted(const char* format, const std::string& first,
@@ -93,22 +116,29 @@ std::string Formatted(const char* format, const std::string& first,
 // Steps 2 to 4: the identifier and its section. Answers true with the cleaned identifier in
 // `identifier` when the component goes on; otherwise `next` says how the step ended.
 bool ReceiveIdentifier(Run& run, const std::string& name, std::string* identifier, Next* next) {
+  RunRecord& record = TheRunRecord();
+  if (!record.sends.empty())
+    record.Note("its identifier is read after this run's earlier sends");
   if (!run.client->Receive(name.c_str(), *identifier)) {
     MERRLOG("%s: Receive() failed for:%s", kFunction, name.c_str());
+    record.Decide(Verdict::kFail, "no identifier: " + run.client->LastLinkError());
     *next = TryFallback(run, name, true,
                         Formatted("Receive on component %s failed. Update will be skipped.", name));
     return false;
   }
   if (identifier->empty()) {
     MERRLOG("%s: no identifier received for:%s", kFunction, name.c_str());
+    record.Decide(Verdict::kFail, "the component reported an empty identifier");
     *next = TryFallback(
         run, name, true,
         Formatted("No identifier received from component %s.Update will be skipped.", name));
     return false;
   }
   RemoveCommentAndBlanks(*identifier);
+  record.CurrentComponent()->identifier = *identifier;
   if (HasSectionNamed(run.description, *identifier))
     return true;
+  record.Decide(Verdict::kFail, "the description has no section [" + *identifier + "]");
   if (identifier->find('\0') != std::string::npos)
     MERRLOG("%s: identifier of %s holds a NUL byte and names no section", kFunction, name.c_str());
   MTRACE(0, "%s: no update section found for: %s, excepted:%s", kFunction, name.c_str(),
@@ -128,12 +158,15 @@ bool ReadUpdateFile(Run& run, const std::string& name, const std::string& identi
               name.c_str());
     ShowError(Formatted("No entry %s for identifier: %s found. Update will be skipped.", "file",
                         identifier));
+    Stop("no \"file\" entry in [" + identifier + "]");
     return false;
   }
   StripComment(*file);
+  TheRunRecord().CurrentComponent()->section = identifier;
   if (CheckUpdateFileAndReadItOut(*file, *data))
     return true;
   MERRTRACE("%s: CheckUpdateFileAndReadItOut() failed for component:%s.", kFunction, name.c_str());
+  Stop(TheRunRecord().CurrentComponent()->reason);
   return false;
 }
 
@@ -144,38 +177,72 @@ bool PassesBaseFirmwareGate(Run& run, const std::string& name, const std::string
                       gate == BaseFirmwareGate::kSupportedIdentifier ||
                       (gate == BaseFirmwareGate::kCheckBasePackage &&
                        CheckForBaseDowngradeProblems(run.description));
-  if (!passes)
+  if (!passes) {
     MTRACE(1,
            "%s(): skip send with firmware for \"%s\": version is not supported. Update will be "
            "done automatically",
            kFunction, name.c_str());
+    TheRunRecord().Decide(Verdict::kRefused,
+                          gate == BaseFirmwareGate::kUnsupportedIdentifier
+                              ? "the identifier names neither base-firmware kind: the controller "
+                                "installs it itself"
+                              : "the base package may not be installed over base version " +
+                                    TheRunSettings().baseVersion);
+  }
   return passes;
+}
+
+// One compensation channel back to 0.0; a plan only notes it.
+void ResetChannel(Run& run, const std::string& channel) {
+  RunRecord& record = TheRunRecord();
+  std::vector<ChannelReset>& resets = record.CurrentComponent()->compensation;
+  if (record.IsPlanning()) {
+    resets.push_back({channel, "planned"});
+    return;
+  }
+  const bool set = run.client->Set(channel.c_str(), 0.0);
+  resets.push_back({channel, set ? "set" : "failed"});
+  if (set)
+    return;
+  MERRLOG("%s: MTalkClient->Set(): compensation failed?Possible update error...", kFunction);
+  record.Warn("component " + record.CurrentComponent()->name + ": compensation channel " + channel +
+              " not reset: " + run.client->LastLinkError());
 }
 
 // Step 7: the component's compensation channel and the common one go back to 0.0.
 void ResetCompensation(Run& run, const std::string& name) {
+  TheRunRecord().Decide(Verdict::kSend,
+                        "a coldfire identifier: compensation reset, sent without version check");
   std::map<std::string, CAxis> channels;
   if (!run.client->GetChannelMap(channels)) {
     MERRLOG("%s: MTalkClient->GetChannelMap(): failed?Possible update error...", kFunction);
+    TheRunRecord().Warn("component " + name +
+                        ": the channel list could not be read, no compensation channel reset");
     channels.clear();
   }
   for (const std::string& channel :
        {CompensationChannelOf(name), std::string(kCompensationChannel)}) {
-    if (channels.count(channel) != 0 && !run.client->Set(channel.c_str(), 0.0))
-      MERRLOG("%s: MTalkClient->Set(): compensation failed?Possible update error...", kFunction);
+    if (channels.count(channel) != 0)
+      ResetChannel(run, channel);
   }
 }
 
 // Step 8: true when the component is to be sent (forced, or its version differs).
 bool NeedsUpdate(Run& run, const FirmwareComp& entry, const std::string& file) {
+  RunRecord& record = TheRunRecord();
   const bool forced = CheckForForceUpdateValue(run.description, entry.name);
   if (!forced && CompareVersionOfUpdateFile(file, entry)) {
     MTRACE(0, "%s: no update necessary for: %s. Version:%s is already installed.", kFunction,
            entry.name.c_str(), entry.version.c_str());
+    record.Decide(Verdict::kSkip, "version " + entry.version + " is installed");
     return false;
   }
+  const std::string version = FileVersionOfUpdateFile(file);
   MTRACE(0, "%s: firmware comp: %s with version:%s will be updated to version:%s", kFunction,
-         entry.name.c_str(), entry.version.c_str(), FileVersionOfUpdateFile(file).c_str());
+         entry.name.c_str(), entry.version.c_str(), version.c_str());
+  record.Decide(Verdict::kSend,
+                forced ? "forced by force_update"
+                       : "the installed version " + entry.version + " is not the file's version");
   return true;
 }
 
@@ -192,18 +259,27 @@ Next Send(Run& run, const std::string& name, const std::string& identifier,
                                  duration.seconds, run.client, name, data, false))
     return Next::kComponent;
   MERRLOG("%s: StartSendAndShowBusyThread() failed for:%s", kFunction, name.c_str());
-  if (!run.strict)
-    return Next::kComponent;
-  ShowError(Formatted("Sending update data to %s failed. Update will be skipped.", name));
-  return Next::kStop;
+  TheRunRecord().Decide(Verdict::kSend, "send failed: " + run.client->LastLinkError());
+  return SkipOrStop(run,
+                    Formatted("Sending update data to %s failed. Update will be skipped.", name));
+}
+
+// Starts the component's record: name, group and installed version.
+void BeginRecord(const Run& run, const FirmwareComp& entry) {
+  ComponentRecord& record = TheRunRecord().BeginComponent(entry.name);
+  record.group = run.group;
+  record.installedVersion = entry.version;
 }
 
 Next UpdateComponent(Run& run, const FirmwareComp& entry, const BspModuleTable& table) {
   const std::string& name = entry.name;
+  BeginRecord(run, entry);
   if (!UpdateBSPComp(name, run.client, run.description, run.components, table)) {
     MERRLOG("%s: UpdateBSPComp() failed for : %s", kFunction, name.c_str());
+    const std::string why = "its BSP module list or send duration cannot be read";
     if (run.strict)
-      return Next::kStop;
+      return Stop(why);
+    TheRunRecord().Warn("component " + name + ": " + why + "; no module was sent");
   }
   std::string identifier;
   Next next = Next::kComponent;
@@ -212,6 +288,7 @@ Next UpdateComponent(Run& run, const FirmwareComp& entry, const BspModuleTable& 
   std::string file, data;
   if (!ReadUpdateFile(run, name, identifier, &file, &data))
     return Next::kStop;
+  TheRunRecord().CurrentComponent()->targetVersion = FileVersionOfUpdateFile(file);
   if (!PassesBaseFirmwareGate(run, name, identifier))
     return Next::kComponent;
   if (NeedsCompensationReset(identifier))
@@ -227,6 +304,10 @@ bool UpdateGroup(Run& run, const FirmwareGroup& group) {
   if (!CheckPossibleVersionIncompatibility(run.client, run.description, group, run.components,
                                            table)) {
     MERRLOG("%s(): CheckPossibleVersionIncompatibility() failed.", kFunction);
+    // The group check noted the component that refused the group.
+    ComponentRecord& refusing = *TheRunRecord().CurrentComponent();
+    refusing.group = run.group;
+    TheRunRecord().Fail("the group " + run.group + " was refused: " + refusing.reason);
     return false;
   }
   for (const auto& entry : group) {
@@ -251,15 +332,17 @@ bool PlatformUpdate(MIniData& description, MTalkClient* client) {
   FirmwareCompList list;
   CollectFirmwareComps(components, &list, client);
   if (list.empty()) {
+    TheRunRecord().Fail("no firmware components found");
     ShowError(
         "No firmware components found. Check logfilefor possible error logs. Update will "
         "be skipped");
     return false;
   }
   CheckForParticularUpdate(description, list);
-  Run run{description, client, components, strict};
+  Run run{description, client, components, strict, std::string()};
   // Byte-wise last group key first: "2_beta", "1_alpha", "10_gamma".
   for (auto group = list.rbegin(); group != list.rend(); ++group) {
+    run.group = group->first;
     if (!UpdateGroup(run, group->second))
       return false;
   }

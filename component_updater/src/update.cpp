@@ -15,6 +15,7 @@
 #include "mtalkclient.h"
 #include "platform_update.h"
 #include "resource.h"
+#include "run_record.h"
 #include "run_settings.h"
 
 namespace {
@@ -24,9 +25,11 @@ namespace {
 bool SetUpConnection(const MIniData& description, MTalkClient* client) {
   const RunSettings& settings = TheRunSettings();
   const char* path = settings.descriptionPath.c_str();
+  RunRecord& record = TheRunRecord();
   std::string type;
   if (!description.GetStringEntry("connection", "type", &type)) {
     MERRTRACE("update(): GetStringEntry [connection] type= failed in file %s", path);
+    record.Fail(std::string("no \"type\" entry in [connection] of ") + path);
     return false;
   }
   RemoveCommentAndBlanks(type);
@@ -36,6 +39,7 @@ bool SetUpConnection(const MIniData& description, MTalkClient* client) {
   std::string host;
   if (!description.GetStringEntry("connection", "host", &host)) {
     MERRTRACE("update(): GetStringEntry [connection] host= failed in file %s", path);
+    record.Fail(std::string("no \"host\" entry in [connection] of ") + path);
     return false;
   }
   if (!settings.hostOverride.empty())
@@ -48,6 +52,8 @@ bool SetUpConnection(const MIniData& description, MTalkClient* client) {
   if (!settings.portOverride.empty())
     port = settings.portOverride;
   client->SetConnection(host, port);
+  record.host = host;
+  record.port = port;
   return true;
 }
 
@@ -61,6 +67,8 @@ bool UpdateOne(MIniData& description, const ComponentEntry& component, const std
   if (update_component(description, component, section.c_str(), client))
     return true;
   MERRTRACE("update(): [%s] update_component failed", component.first.c_str());
+  RunRecord& record = TheRunRecord();
+  record.Fail("component " + component.first + ": " + record.CurrentComponent()->reason);
   return false;
 }
 
@@ -90,8 +98,10 @@ bool UpdateListedComponents(MIniData& description, MTalkClient* client) {
         success = UpdateOne(description, *found, section, client) && success;
       }
     }
-    if (!present)
+    if (!present) {
       MTRACE(3, "update(): component \"%s\" is not present", section.c_str());
+      TheRunRecord().absentComponents.push_back(section);
+    }
   }
   return success;
 }
@@ -107,33 +117,73 @@ bool UpdateConnectedMachine(MIniData& description, MTalkClient* client) {
     settings.tray->SetIcon(IDI_TRAY_CONNECTED);
   settings.machineName = client->GetMachineName();
   MTRACE(0, "update(): connect to \"%s\"", settings.machineName.c_str());
-  if (!IsPlatformUpdate(description))
+  RunRecord& record = TheRunRecord();
+  if (!IsPlatformUpdate(description)) {
+    record.mode = "per-component";
     return UpdateListedComponents(description, client);
+  }
+  record.mode = "platform";
   if (!PlatformUpdate(description, client)) {
     MERRTRACE("update(): PlatformUpdate() failed.");
+    record.Fail("the platform update stopped");
     return false;
   }
   return true;
+}
+
+// Runs the update over the open connection and notes how far it got; a library failure while
+// the run reads the controller's maps or name is noted as the reason (the plan was not made).
+bool RunOverConnection(MIniData& description, MTalkClient* client) {
+  RunRecord& record = TheRunRecord();
+  record.stage = RunStage::kDecisions;
+  try {
+    const bool updated = UpdateConnectedMachine(description, client);
+    record.stage = RunStage::kFinished;
+    return updated;
+  } catch (const CTevarTalkError& error) {
+    MERRLOG("update(): machine-talk error '%s'", error.message.c_str());
+    record.Fail("machine-talk error: " + error.message);
+  } catch (const std::bad_alloc&) {
+    MERRLOG("update(): out of memory");
+    record.Fail("out of memory");
+  }
+  return false;
+}
+
+// A connection that went down during the run fails every later step; in warning mode the run can
+// still end well, so the report says so.
+void NoteLostConnection(const MTalkClient& client) {
+  const CTevarTalkCOM* talk = client.TalkObject();
+  if (client.IsConnected() && talk != nullptr && talk->connectionState < 0)
+    TheRunRecord().Warn("the connection to the controller was lost: " + client.LastLinkError());
 }
 
 }  // namespace
 
 bool update() {
   const char* path = TheRunSettings().descriptionPath.c_str();
+  RunRecord& record = TheRunRecord();
+  record.stage = RunStage::kDescription;
+  record.description = path;
   // The document outlives the client: the connection closes first on every way out.
   MIniData description;
   if (!description.Open(path)) {
     MERRTRACE("update(): mid.Open(%s) failed", path);
+    record.Fail(std::string("the update description ") + path + " cannot be read");
     return false;
   }
   if (description.IsNewFile()) {
     MERRTRACE("update(): file %s not found", path);
+    record.Fail(std::string("the update description ") + path + " was not found");
     return false;
   }
   MTalkClient client;
   if (!SetUpConnection(description, &client))
     return false;
+  record.stage = RunStage::kConnection;
   if (!client.Open()) {
+    record.connectionError = client.LastLinkError();
+    record.Fail("no machine connection: " + client.LastLinkError());
     MERRLOG("update(): mtc->Open() failed");
     ShowMessageBox(GetLocalizedText("No machine connection.txt"),
                    GetLocalizedText("Connection error.txt"), kBoxExclamation);
@@ -142,12 +192,7 @@ bool update() {
   // The library throws when the controller fails while the run reads its maps or its name; the
   // client turns only transfer failures into results. Such a run ends here, logged, never with
   // an exception through main.
-  try {
-    return UpdateConnectedMachine(description, &client);
-  } catch (const CTevarTalkError& error) {
-    MERRLOG("update(): machine-talk error '%s'", error.message.c_str());
-  } catch (const std::bad_alloc&) {
-    MERRLOG("update(): out of memory");
-  }
-  return false;
+  const bool updated = RunOverConnection(description, &client);
+  NoteLostConnection(client);
+  return updated;
 }

@@ -9,7 +9,9 @@
 #include "mstring_tools.h"
 #include "mtalkclient.h"
 #include "mversion.h"
+#include "run_record.h"
 #include "run_settings.h"
+#include "timed_send.h"
 #include "update.h"
 
 namespace {
@@ -28,6 +30,8 @@ bool ReadCleanedEntry(const MIniData& description, const char* section, const ch
                       std::string* value) {
   if (!description.GetStringEntry(section, entry, value)) {
     MERRTRACE("update_component(): not found \"[%s] %s=\" ", section, entry);
+    TheRunRecord().Decide(Verdict::kFail,
+                          std::string("no \"") + entry + "\" entry in [" + section + "]");
     return false;
   }
   RemoveCommentAndBlanks(*value);
@@ -52,27 +56,43 @@ bool IsInstalled(const ComponentTarget& target, const std::string& installed) {
 }
 
 bool ReadUpdateFile(const std::string& component, const std::string& path, std::string* content) {
-  if (MFastFile_ReadAtOnce(path.c_str(), content) >= 0)
+  RunRecord& record = TheRunRecord();
+  if (MFastFile_ReadAtOnce(path.c_str(), content) >= 0) {
+    record.NoteFile(path, content->size(), std::nullopt);
     return true;
+  }
   MERRTRACE("update_component(): [%s] MFastFile_ReadAtOnce(%s) failed", component.c_str(),
             path.c_str());
-  if (!file_exists(path.c_str()))
+  const bool exists = file_exists(path.c_str());
+  if (!exists)
     MERRTRACE("update_component(): [%s] file \"%s\" does not exist", component.c_str(),
               path.c_str());
+  record.Decide(Verdict::kFail,
+                "update file " + path + (exists ? " cannot be read" : " does not exist"));
   return false;
 }
 
-// Sends the file under the progress dialog; the dialog learns the measured duration.
+// Sends the file under the progress dialog; the dialog learns the measured duration. A plan
+// only notes the send, and takes the drive-unit configuration for sent, as the run would.
 bool SendUnderProgress(const std::string& component, const ComponentTarget& target,
                        std::string content, MTalkClient* client) {
   RunSettings& settings = TheRunSettings();
+  if (TheRunRecord().IsPlanning()) {
+    if (component == kDriveUnitConfig) {
+      settings.driveUnitConfigSent = true;
+      TheRunRecord().Note("the switch-off-and-on request follows only when this send succeeds");
+    }
+    return PlanSend(component, content.size(), target.duration);
+  }
   CBusy busy(settings.settingsFilePath.c_str());
   busy.SaveDuration(target.duration);
   const std::string lower = component + " to " + target.version;
   busy.Start(GetLocalizedText("Updating.txt"), settings.programTitle.c_str(), lower.c_str());
-  const bool sent = client->Send(component.c_str(), std::move(content));
-  if (!sent)
+  const bool sent = RecordedSend(client, component, std::move(content), target.duration);
+  if (!sent) {
     MERRTRACE("update_component(): Send to \"%s\" failed", component.c_str());
+    TheRunRecord().Decide(Verdict::kSend, "send failed: " + client->LastLinkError());
+  }
   else if (component == kDriveUnitConfig)
     settings.driveUnitConfigSent = true;
   busy.Stop(true);
@@ -85,16 +105,25 @@ bool update_component(MIniData& description, const ComponentEntry& component, co
                       MTalkClient* client) {
   const std::string& name = component.first;
   const std::string& installed = component.second;
+  RunRecord& record = TheRunRecord();
+  ComponentRecord& noted = record.BeginComponent(name);
+  noted.section = section;
+  noted.installedVersion = installed;
   ComponentTarget target;
   if (!ReadTarget(description, section, &target))
     return false;
+  noted.targetVersion = target.version;
   if (!target.forced && IsInstalled(target, installed)) {
     MTRACE(0, "update_firmware(): no update necessary for \"%s v%s\" (update version is \"%s\"",
            name.c_str(), installed.c_str(), target.version.c_str());
+    record.Decide(Verdict::kSkip, "version " + target.version + " is installed");
     return true;
   }
   MTRACE(0, "update_component(): start updating (force update = %s) %s from %s to %s",
          target.forced ? "true" : "false", name.c_str(), installed.c_str(), target.version.c_str());
+  record.Decide(Verdict::kSend, target.forced
+                                    ? "forced by force_update"
+                                    : "the installed version differs from " + target.version);
   const std::string path = TheRunSettings().workFolder + "\\" + target.file;
   std::string content;
   if (!ReadUpdateFile(name, path, &content))

@@ -9,14 +9,18 @@
 #include "menvironment.h"
 #include "message_box.h"
 #include "mstring_tools.h"
+#include "run_record.h"
 
 namespace {
 
 // The platform's path limit for resolved names.
 const size_t kMaxFullPath = 260;
 
-// Formats one of the step's box texts with the file name and shows it.
-void TellOperator(const char* format, const std::string& name, const char* caption) {
+// Formats one of the step's box texts with the file name and shows it; the record of the file's
+// component or module fails with `why`.
+void TellOperator(const char* format, const std::string& name, const char* caption,
+                  const std::string& why) {
+  TheRunRecord().Decide(Verdict::kFail, "update file " + name + ": " + why);
   std::string text;
   FormatString(&text, format, name.c_str());
   ShowMessageBox(text.c_str(), caption, kBoxPlain);
@@ -60,17 +64,18 @@ bool CheckUpdateFileAndReadItOut(std::string& name, std::string& data) {
       MERRDUMP("CheckUpdateFileAndReadItOut(): failed to replace environment variable in %s",
                name.c_str());
       TellOperator("Environment variables for %s can't be resolved. Update will be skipped.", name,
-                   LocalizedErrorCaption());
+                   LocalizedErrorCaption(), "environment references cannot be expanded");
       return false;
     case UpdateFileVerdict::kNotResolved:
       MERRDUMP("CheckUpdateFileAndReadItOut(): cant find update file:%s in filesystem.",
                name.c_str());
-      TellOperator("Path for %s can't be resolved.  Update will be skipped.", name, "Error");
+      TellOperator("Path for %s can't be resolved.  Update will be skipped.", name, "Error",
+                   "not found under the current folder");
       return false;
     case UpdateFileVerdict::kMissing:
       MERRDUMP("CheckUpdateFileAndReadItOut(): file %s does not exist", name.c_str());
       TellOperator("Configured update file: %s do not exist. Update will be skipped.", name,
-                   LocalizedErrorCaption());
+                   LocalizedErrorCaption(), "does not exist");
       return false;
     case UpdateFileVerdict::kResolved:
       break;
@@ -78,8 +83,9 @@ bool CheckUpdateFileAndReadItOut(std::string& name, std::string& data) {
   if (!ReadWholeFile(name, data)) {
     MERRDUMP("CheckUpdateFileAndReadItOut(): MFastFile_ReadAtOnce(%s) failed", name.c_str());
     TellOperator("Can't read update file: %s. Update will be skipped.", name,
-                 LocalizedErrorCaption());
+                 LocalizedErrorCaption(), "cannot be read");
     return false;
   }
+  TheRunRecord().NoteFile(name, data.size(), std::nullopt);
   return true;
 }

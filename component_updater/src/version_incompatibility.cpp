@@ -9,10 +9,19 @@
 #include "mstring_tools.h"
 #include "mtalkclient.h"
 #include "platform_rules.h"
+#include "run_record.h"
 
 namespace {
 
 const char kFunction[] = "CheckPossibleVersionIncompatibility";
+
+// The component that refuses its group gets a record of its own: the group's other components
+// are never reached.
+void NoteRefusal(const FirmwareComp& entry, const std::string& why) {
+  RunRecord& record = TheRunRecord();
+  record.BeginComponent(entry.name).installedVersion = entry.version;
+  record.Decide(Verdict::kRefused, why + "; its group is refused");
+}
 
 void ShowRefusal(const std::string& text, const char* caption) {
   ShowMessageBox(text.c_str(), caption, kBoxPlain);
@@ -26,7 +35,9 @@ std::string Formatted(const char* format, const std::string& value) {
 
 // The identifier step: a component whose identifier the description does not know refuses the
 // group. A failed Receive does not: the BSP step still runs for the component.
-bool IdentifierIsKnown(MTalkClient* client, const MIniData& description, const std::string& name) {
+bool IdentifierIsKnown(MTalkClient* client, const MIniData& description,
+                       const FirmwareComp& entry) {
+  const std::string& name = entry.name;
   std::string identifier;
   if (!client->Receive(name.c_str(), identifier)) {
     MERRLOG("%s: Receive() failed for:%s", kFunction, name.c_str());
@@ -34,6 +45,8 @@ bool IdentifierIsKnown(MTalkClient* client, const MIniData& description, const s
   }
   if (HasSectionNamed(description, identifier))
     return true;
+  NoteRefusal(entry, "the description has no section [" + identifier + "] for its identifier");
+  TheRunRecord().CurrentComponent()->identifier = identifier;
   ShowRefusal(FormatLocalizedText("VersionsproblemFirmware.txt", 1, identifier),
               GetLocalizedText("Error.txt"));
   return false;
@@ -41,7 +54,8 @@ bool IdentifierIsKnown(MTalkClient* client, const MIniData& description, const s
 
 // The BSP step for one component; false when the group is refused.
 bool CheckBoard(MTalkClient* client, const MIniData& description, const ComponentMap& components,
-                const std::string& name, BspModuleTable& table) {
+                const FirmwareComp& entry, BspModuleTable& table) {
+  const std::string& name = entry.name;
   const std::string bsp = BspComponentName(name);
   const auto reported = components.find(bsp);
   if (reported == components.end())
@@ -50,6 +64,7 @@ bool CheckBoard(MTalkClient* client, const MIniData& description, const Componen
   std::string response;
   if (!client->Receive(bsp.c_str(), response)) {
     MERRTRACE("%s: Receive() failed for:%s", kFunction, bsp.c_str());
+    NoteRefusal(entry, "its BSP component " + bsp + " cannot be read: " + client->LastLinkError());
     ShowRefusal(Formatted("Update will be skipped. No receive on component: %s possible.", bsp),
                 GetLocalizedText("Error.txt"));
     return false;
@@ -58,6 +73,7 @@ bool CheckBoard(MTalkClient* client, const MIniData& description, const Componen
   switch (board.verdict) {
     case BspBoardVerdict::kNoSeparator:
       MERRTRACE("%s: no separator found in bsp response for:%s", kFunction, bsp.c_str());
+      NoteRefusal(entry, "the response of its BSP component " + bsp + " has no line end");
       ShowRefusal(
           Formatted("No separator found in bsp response for : %s. Update will be skipped.", bsp),
           "Error");
@@ -66,6 +82,8 @@ bool CheckBoard(MTalkClient* client, const MIniData& description, const Componen
       table.emplace(bsp, BspModuleInfo{board.hardware, bsp_version, response});
       return true;
     case BspBoardVerdict::kOtherVersion:
+      NoteRefusal(entry, "the description offers BSP version " + board.offered + " for " + bsp +
+                             ", which has version " + bsp_version);
       ShowRefusal(FormatLocalizedText("Versionsproblem.txt", 3, bsp, bsp_version, board.offered),
                   GetLocalizedText("Error.txt"));
       return false;
@@ -111,10 +129,9 @@ bool CheckPossibleVersionIncompatibility(MTalkClient* client, MIniData& descript
                                          FirmwareGroup group, const ComponentMap& components,
                                          BspModuleTable& table) {
   for (const auto& entry : group) {
-    const std::string& name = entry.second.name;
-    if (!IdentifierIsKnown(client, description, name))
+    if (!IdentifierIsKnown(client, description, entry.second))
       return false;
-    if (!CheckBoard(client, description, components, name, table))
+    if (!CheckBoard(client, description, components, entry.second, table))
       return false;
   }
   for (const auto& board : table)
