@@ -1,7 +1,9 @@
 # -*- coding: utf-8 -*-
-# The fleet summary: one line per station at the end of a playbook run, printed and written as
-# Markdown. It is a callback rather than a last play because Ansible ends the playbook when a
-# wave fails beyond max_fail_percentage, and the summary matters most then.
+# The fleet summary: keeps every station's run reports on the control node as they come in, and
+# prints one line per station at the end of the playbook run, also written as Markdown. It is a
+# callback rather than tasks and a last play because Ansible ends the playbook when a wave fails
+# beyond max_fail_percentage, and the reports and the summary matter most then; and because a
+# task per station and phase costs about half a second of the control node's time.
 
 from __future__ import absolute_import, division, print_function
 
@@ -10,12 +12,16 @@ __metaclass__ = type
 DOCUMENTATION = r'''
 name: fleet_summary
 type: aggregate
-short_description: One table of the stations at the end of a rollout, also written as Markdown
+short_description: The stations' run reports kept on the control node, and one summary table
 version_added: 1.0.0
 description:
-  - Collects the C(station_outcome) that M(tevar.stations.component_update) (or, for Windows
-    stations, the M(tevar.stations.station_outcome) filter in a task that registers it under that
-    name) returns for each station, and the failures of the stations' other tasks.
+  - Collects the results of M(tevar.stations.component_update) (for Windows stations, of a
+    M(ansible.builtin.debug) task that shows C(station_update), the result of the
+    M(tevar.stations.component_update_result) filter) and the failures of the stations' other
+    tasks.
+  - Writes the run report of each result to I(reports_dir)/STATION/plan.json or run.json as it
+    comes in; the first result of a station in a playbook run removes the reports an earlier run
+    left there.
   - When the playbook ends, also when a wave failed beyond C(max_fail_percentage), prints one
     line per station (station, status, components sent, skipped and failed, bytes, duration,
     reason) and writes the same table as Markdown.
@@ -33,8 +39,18 @@ options:
     ini:
       - section: fleet_summary
         key: summary_file
+  reports_dir:
+    description: The folder of the stations' run reports.
+    type: path
+    default: fleet-reports
+    env:
+      - name: FLEET_REPORTS_DIR
+    ini:
+      - section: fleet_summary
+        key: reports_dir
 '''
 
+import json
 import os
 import re
 import tempfile
@@ -91,13 +107,27 @@ class CallbackModule(CallbackBase):
             self._display.display('Summary written to %s' % path)
 
     def _station(self, result):
-        return self._stations.setdefault(result._host.get_name(), Station())
+        name = result._host.get_name()
+        if name not in self._stations:
+            self._stations[name] = Station()
+            for phase in ('plan', 'run'):
+                remove_if_there(self._report_path(name, phase))
+        return self._stations[name]
+
+    def _report_path(self, name, phase):
+        return os.path.join(self.get_option('reports_dir'), name, phase + '.json')
 
     def _note(self, result, failed):
-        outcome = result._result.get('station_outcome')
+        found = result._result
+        if 'station_outcome' not in found:  # a Windows station's debug task shows station_update
+            found = found.get('station_update') or {}
+        outcome = found.get('station_outcome')
         if isinstance(outcome, dict):
             station = self._station(result)
             station.outcome, station.failure = outcome, None
+            if isinstance(found.get('report'), dict):
+                write_atomically(self._report_path(result._host.get_name(), outcome['phase']),
+                                 json.dumps(found['report'], indent=2) + '\n')
         elif failed:
             self._station(result).failure = result._result.get('msg') or \
                 'task "%s" failed' % result._task.get_name()
@@ -160,6 +190,13 @@ def markdown(rows, playbook, check_mode):
     if again:
         lines += ['', 'Not updated; to run them again: `--limit %s`' % ','.join(again)]
     return '\n'.join(lines) + '\n'
+
+
+def remove_if_there(path):
+    try:
+        os.remove(path)
+    except OSError:
+        pass
 
 
 def write_atomically(path, text):

@@ -4,8 +4,8 @@
 The program leaves a run report (docs/report.md of component_updater). This file turns a report
 and the program's exit status into what Ansible and the fleet summary need: changed, failed, a
 message, and the figures of the station's line in the summary. The component_update module uses
-it on the target; the station_outcome filter uses it on the control node for the reports fetched
-from Windows stations, so every station is judged by the same rules.
+it on the target; the component_update_result filter uses it on the control node for the reports
+read from Windows stations, so every station is judged by the same rules.
 
 An outcome is a dict:
   phase      'plan' (the program ran with --plan, Ansible's check mode) or 'run'
@@ -32,32 +32,44 @@ SCHEMA_VERSION = 1
 TIME_FORMAT = '%Y-%m-%dT%H:%M:%S.%fZ'
 
 
-def read_report(path):
-    """Returns (report, None), or (None, a text saying why the report at path cannot be used)."""
+def parse_report(data, where):
+    """(report, None) for the bytes or text of a run report, or (None, a text saying why they
+    are no usable report); where names the report in that text."""
     try:
-        with open(path, 'rb') as stream:
-            data = stream.read()
-    except (IOError, OSError) as e:
-        return None, 'the run report %s cannot be read: %s' % (path, e.strerror or e)
-    try:
-        report = json.loads(data.decode('utf-8'))
+        report = json.loads(data.decode('utf-8') if isinstance(data, bytes) else data)
     except ValueError as e:
-        return None, 'the run report %s is not JSON: %s' % (path, e)
+        return None, 'the run report %s is not JSON: %s' % (where, e)
     if not isinstance(report, dict) or report.get('program') != 'component_updater' or \
             report.get('schema_version') != SCHEMA_VERSION:
         return None, 'the run report %s is no component_updater report of schema version %d' % (
-            path, SCHEMA_VERSION)
+            where, SCHEMA_VERSION)
     return report, None
 
 
-def judge_run(path, rc, plan):
-    """(outcome, report) of a run that ended with status rc and should have left its report at
-    path; report is None when there is no usable one."""
-    report, error = read_report(path)
+def read_report(path):
+    """As parse_report, for the report in the file at path."""
+    try:
+        with open(path, 'rb') as stream:
+            return parse_report(stream.read(), path)
+    except (IOError, OSError) as e:
+        return None, 'the run report %s cannot be read: %s' % (path, e.strerror or e)
+
+
+def update_result(report, error, rc, plan, where):
+    """The task result of a run that ended with status rc and left report (None, with error
+    saying why, when there is no usable one) at where: changed, failed, msg, rc, report_path,
+    station_outcome and, when usable, the report. The component_update module returns it, and
+    the component_update_result filter for Windows stations."""
+    result = dict(rc=rc, report_path=where)
     if report is None:
-        return failed_outcome(plan, 'component_updater ended with status %s and left no usable '
-                              'report: %s' % (rc, error)), None
-    return outcome_of_report(report, rc, plan, path), report
+        outcome = failed_outcome(plan, 'component_updater ended with status %s and left no usable '
+                                 'report: %s' % (rc, error))
+    else:
+        outcome = outcome_of_report(report, rc, plan, where)
+        result['report'] = report
+    result.update(changed=outcome['changed'], failed=outcome['failed'], msg=outcome['msg'],
+                  station_outcome=outcome)
+    return result
 
 
 def failed_outcome(plan, msg):

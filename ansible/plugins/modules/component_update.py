@@ -172,7 +172,7 @@ import os
 
 from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.tevar.stations.plugins.module_utils.station_outcome import (
-    failed_outcome, judge_run)
+    failed_outcome, read_report, update_result)
 
 
 def find_program(module):
@@ -220,6 +220,8 @@ def main():
         ),
         supports_check_mode=True,
     )
+    if not module.params['description']:
+        fail(module, 'no update description given (option description)')
     program = find_program(module)
     if program is None:
         fail(module, 'component_updater is not installed: no program "%s" on this station '
@@ -237,15 +239,12 @@ def main():
 
     argv = program_arguments(module, program, report_path)
     rc, stdout, stderr = module.run_command(argv, cwd=chdir)
-    result = dict(rc=rc, cmd=argv, stdout=stdout, stderr=stderr, report_path=report_path)
-    outcome, report = judge_run(report_path, rc, module.check_mode)
-    if report is None:
-        module.fail_json(msg=outcome['msg'], station_outcome=outcome, **result)
-    for warning in report.get('warnings') or []:
+    report, error = read_report(report_path)
+    result = update_result(report, error, rc, module.check_mode, report_path)
+    result.update(cmd=argv, stdout=stdout, stderr=stderr)
+    for warning in (report or {}).get('warnings') or []:
         module.warn(warning)
-    result.update(changed=outcome['changed'], msg=outcome['msg'], report=report,
-                  station_outcome=outcome)
-    if outcome['failed']:
+    if result.pop('failed'):
         module.fail_json(**result)
     module.exit_json(**result)
 

@@ -102,12 +102,10 @@ class Fleet(object):
 
     def playbook(self, *args, **options):
         """Runs the fleet playbook with args; returns (exit status, output). The output is also
-        shown as it comes when options['show'] is true. The reports of earlier runs are removed."""
-        shutil.rmtree(self.reports, ignore_errors=True)
+        shown as it comes when options['show'] is true."""
         env = dict(os.environ, ANSIBLE_CONFIG=os.path.join(FLEET, 'ansible.cfg'),
-                   FLEET_SUMMARY_FILE=self.summary, ANSIBLE_NOCOLOR='1')
-        command = ['ansible-playbook', '-i', self.inventory, PLAYBOOK,
-                   '-e', 'fleet_reports_dir=' + self.reports] + list(args)
+                   FLEET_SUMMARY_FILE=self.summary, FLEET_REPORTS_DIR=self.reports, ANSIBLE_NOCOLOR='1')
+        command = ['ansible-playbook', '-i', self.inventory, PLAYBOOK] + list(args)
         process = subprocess.Popen(command, env=env, stdout=subprocess.PIPE,
                                    stderr=subprocess.STDOUT, universal_newlines=True)
         lines = []
@@ -214,16 +212,26 @@ def report_problems(fleet, station):
     return [] if ok else ['the reports of %s (%s) do not show what it was built for' % (station.name, station.kind)]
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.split('\n\n')[0])
+def argument_parser(description):
+    """The command line of every user of a Fleet: the program, the simulator, the work folder."""
+    parser = argparse.ArgumentParser(description=description)
     parser.add_argument('--program', required=True, help='component_updater to run on the stations')
     parser.add_argument('--simulator', required=True, help='controller_sim')
     parser.add_argument('--work', required=True, help='folder for the stations (emptied first)')
     parser.add_argument('--text-table', help='component_updater.loc (default: beside the program)')
-    args = parser.parse_args()
-    text_table = args.text_table or os.path.join(os.path.dirname(args.program), 'component_updater.loc')
-    with Fleet(os.path.abspath(args.work), os.path.abspath(args.program),
-               os.path.abspath(args.simulator), text_table) as fleet:
+    return parser
+
+
+def fleet_of(args):
+    """The Fleet that arguments of argument_parser() name."""
+    program = os.path.abspath(args.program)
+    text_table = args.text_table or os.path.join(os.path.dirname(program), 'component_updater.loc')
+    return Fleet(os.path.abspath(args.work), program, os.path.abspath(args.simulator), text_table)
+
+
+def main():
+    args = argument_parser(__doc__.split('\n\n')[0]).parse_args()
+    with fleet_of(args) as fleet:
         for name, kind in STATIONS:
             station = fleet.add(name, kind)
             print('%s: %-11s controller on 127.0.0.1:%d' % (name, kind, station.port))
