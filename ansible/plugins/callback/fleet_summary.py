@@ -148,7 +148,8 @@ def summary_row(name, station, check_mode):
         figures = False
     row = [name, status, '', '', '', '', '', reason or '']
     if figures:
-        row[2:7] = [str(outcome[k]) for k in ('sent', 'skipped', 'failed_components', 'bytes')] + \
+        row[2:7] = ['' if outcome[k] is None else str(outcome[k])
+                    for k in ('sent', 'skipped', 'failed_components', 'bytes')] + \
             ['' if outcome['duration'] is None else '%.1f' % outcome['duration']]
     return row
 

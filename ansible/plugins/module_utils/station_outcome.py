@@ -18,7 +18,8 @@ An outcome is a dict:
   machine    the controller's machine name, None without a connection
   sent, skipped, failed_components   components sent (planned), left unchanged, failed
   bytes      bytes sent (planned)
-  duration   seconds the program ran, None without a report
+  duration   seconds the program ran
+The figures are None when the run left no usable report.
 """
 
 from __future__ import absolute_import, division, print_function
@@ -75,8 +76,8 @@ def update_result(report, error, rc, plan, where):
 def failed_outcome(plan, msg):
     """The outcome of a run that left no usable report (no program, no report, a bad one)."""
     return dict(phase=_phase(plan), status='failed', changed=False, failed=True, msg=msg,
-                reason=msg, machine=None, sent=0, skipped=0, failed_components=0, bytes=0,
-                duration=None)
+                reason=msg, machine=None, sent=None, skipped=None, failed_components=None,
+                bytes=None, duration=None)
 
 
 def outcome_of_report(report, rc, plan, path):

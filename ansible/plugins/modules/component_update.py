@@ -152,7 +152,8 @@ station_outcome:
       description: The controller's machine name; null without a connection.
       type: str
     sent:
-      description: Components sent (planned).
+      description: Components sent (planned); null, as the other figures, when the run left no
+        usable report.
       type: int
     skipped:
       description: Components left unchanged.
@@ -164,7 +165,7 @@ station_outcome:
       description: Bytes sent (planned).
       type: int
     duration:
-      description: Seconds the program ran; null without a report.
+      description: Seconds the program ran.
       type: float
 '''
 
