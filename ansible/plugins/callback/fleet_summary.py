@@ -102,9 +102,17 @@ class CallbackModule(CallbackBase):
         self._display.banner('FLEET SUMMARY')
         self._display.display(text_table(rows))
         path = self.get_option('summary_file')
-        if path:
-            write_atomically(path, markdown(rows, self._playbook, check_mode))
+        if path and self._write(path, markdown(rows, self._playbook, check_mode), 'the summary'):
             self._display.display('Summary written to %s' % path)
+
+    def _write(self, path, text, what):
+        """Writes text to path; a warning names what could not be written, and the run goes on."""
+        try:
+            write_atomically(path, text)
+            return True
+        except (IOError, OSError) as e:
+            self._display.warning('%s cannot be written to %s: %s' % (what, path, e.strerror or e))
+            return False
 
     def _station(self, result):
         name = result._host.get_name()
@@ -120,14 +128,16 @@ class CallbackModule(CallbackBase):
     def _note(self, result, failed):
         found = result._result
         if 'station_outcome' not in found:  # a Windows station's debug task shows station_update
-            found = found.get('station_update') or {}
+            found = found.get('station_update')
+            found = found if isinstance(found, dict) else {}
         outcome = found.get('station_outcome')
         if isinstance(outcome, dict):
             station = self._station(result)
             station.outcome, station.failure = outcome, None
             if isinstance(found.get('report'), dict):
-                write_atomically(self._report_path(result._host.get_name(), outcome['phase']),
-                                 json.dumps(found['report'], indent=2) + '\n')
+                name = result._host.get_name()
+                self._write(self._report_path(name, outcome['phase']),
+                            json.dumps(found['report'], indent=2) + '\n', 'the run report of %s' % name)
         elif failed:
             self._station(result).failure = result._result.get('msg') or \
                 'task "%s" failed' % result._task.get_name()
@@ -163,7 +173,8 @@ def totals(rows):
     counts = {}
     for row in rows:
         counts[row[1]] = counts.get(row[1], 0) + 1
-    words = '%d stations: %s.' % (len(rows), ', '.join('%d %s' % (n, s) for s, n in sorted(counts.items())))
+    words = '%d station%s: %s.' % (len(rows), '' if len(rows) == 1 else 's',
+                                   ', '.join('%d %s' % (n, s) for s, n in sorted(counts.items())))
     return words, [row[0] for row in rows if row[1] in STILL_TO_DO]
 
 
