@@ -123,7 +123,7 @@ endfunction()
 # (fuzz targets, benchmarks).
 function(cu_project_libraries out)
   set(libs)
-  foreach(lib mutil mfileio mtoolbox mfcutil talk cu_engine)
+  foreach(lib mutil mfileio mtoolbox digest mfcutil talk cu_engine)
     if(TARGET ${lib})
       list(APPEND libs ${lib})
     endif()

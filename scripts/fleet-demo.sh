@@ -25,8 +25,10 @@ ansible-galaxy collection install "$root/ansible" -p "$collections" >build/fleet
   { cat build/fleet-collection.log; exit 1; }
 export ANSIBLE_COLLECTIONS_PATH=$collections
 
-# The distribution's Python, which has Ansible's libraries and jsonschema.
+# The distribution's Python, which has Ansible's libraries and jsonschema. No bytecode beside the
+# sources: the packages take examples/ as it is.
 python=/usr/bin/python3
+export PYTHONDONTWRITEBYTECODE=1
 binaries=(--program "$root/build/release/component_updater/src/component_updater"
           --simulator "$root/build/release/tools/controller_sim/controller_sim"
           --text-table "$root/component_updater/src/component_updater.loc")

@@ -110,7 +110,7 @@ for suite in $SUITES; do
         count_ctest build/windows/ctest.log windows
       else failed=$((failed + 1)); failures+=("windows: build failed"); fi ;;
     package)
-      note "package: the Linux tar.gz and the Windows zip, and the zip in a fresh Wine prefix"
+      note "package: the MSI in a fresh Wine prefix, the Debian package with dpkg, the archives"
       scripts/package.sh 2>&1 | tee build/package.log
       passed=$((passed + $(grep -c '^PASS: ' build/package.log)))
       bad=$(grep -c '^FAIL: ' build/package.log)

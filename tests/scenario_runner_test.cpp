@@ -385,13 +385,27 @@ class ScenarioTest : public testing::TestWithParam<std::string> {
     EXPECT_EQ(expected, journal_);
   }
 
+  // An output checked exactly, with ${WORK} and ${PORT} in the expectation standing for the run's
+  // work folder and port. Windows writes the paths below it with "\\" where the description may
+  // have "/", so there both sides are compared with "/".
+  void ExpectOutput(const char* file, std::string actual, const char* what) const {
+    std::string expected = scenario_.Read(file);
+    const bool paths = expected.find("${WORK}") != std::string::npos;
+    ReplaceAll(&expected, "${WORK}", AsProgramSeesIt(run_.work));
+    ReplaceAll(&expected, "${PORT}", run_.port);
+    if (kWindows && paths) {
+      std::replace(expected.begin(), expected.end(), '\\', '/');
+      std::replace(actual.begin(), actual.end(), '\\', '/');
+    }
+    EXPECT_EQ(expected, actual) << what;
+  }
+
   void CheckOutputs() {
     // The Windows runtime writes text with CR LF; the expectation is written with LF.
     std::string out = e2e::ReadFileText(run_.dir + "/stdout.txt");
     ReplaceAll(&out, "\r\n", "\n");
-    EXPECT_EQ(scenario_.Read("expect/stdout"), out) << "stdout";
-    EXPECT_EQ(scenario_.Read("expect/stderr"), e2e::ReadFileText(run_.dir + "/stderr.txt"))
-        << "operator boxes";
+    ExpectOutput("expect/stdout", out, "stdout");
+    ExpectOutput("expect/stderr", e2e::ReadFileText(run_.dir + "/stderr.txt"), "operator boxes");
     if (kWindows && scenario_.Has("expect/windows"))
       ExpectLinesInOrder("expect/windows", e2e::ReadFileText(run_.dir + "/probe.txt"),
                          scenario_.Read("expect/windows"));
@@ -469,7 +483,9 @@ class ScenarioTest : public testing::TestWithParam<std::string> {
         sends.push_back(line);
     EXPECT_EQ(e2e::PlannedSendLines(plan, crc32), sends) << "the plan's sends and the run's";
     if (!plan["silent"].get<bool>()) {
-      EXPECT_EQ(e2e::BoxesAsShown(plan), e2e::ReadFileText(run_.dir + "/stderr.txt"))
+      std::string boxes = e2e::BoxesAsShown(plan);
+      ReplaceAll(&boxes, AsProgramSeesIt(plan_.work), AsProgramSeesIt(run_.work));
+      EXPECT_EQ(boxes, e2e::ReadFileText(run_.dir + "/stderr.txt"))
           << "the plan's boxes and the run's";
     }
   }

@@ -3,6 +3,7 @@
 #include "bsp_update.h"
 
 #include "Localize.h"
+#include "checksum.h"
 #include "errtrace.h"
 #include "mstring_tools.h"
 #include "mversion.h"
@@ -26,12 +27,16 @@ void WarnModule(const std::string& module, const std::string& why) {
 // older firmware (which needs the wait after the send).
 void SendModule(const std::string& firmware_name, const std::string& bsp_name, MTalkClient* client,
                 const ComponentMap& components, BspModuleRecord& record,
-                const std::string& installed, double duration) {
+                const std::string& installed, double duration, const ExpectedDigest& expected) {
   RunRecord& run = TheRunRecord();
   std::string data;
-  if (!CheckUpdateFileAndReadItOut(record.file, data)) {
+  if (!CheckUpdateFileAndReadItOut(record.file, data, expected)) {
     MERRTRACE("%s: CheckUpdateFileAndReadItOut() failed for update file:%s.", kFunction,
               record.file.c_str());
+    WarnModule(record.module, run.CurrentFacts()->reason);
+    return;
+  }
+  if (!CheckUpdateFileDigest(expected, record.file, run.CurrentFacts()->sha256)) {
     WarnModule(record.module, run.CurrentFacts()->reason);
     return;
   }
@@ -197,12 +202,14 @@ bool UpdateBSPComp(const std::string& firmware_name, MTalkClient* client, MIniDa
     MTRACE(0, "%s: GetBspFilesForUpdate() failed for:%s", kFunction, section.c_str());
     return false;
   }
-  for (const std::string& entry : files) {
-    BspModuleRecord record = ParseBspModuleEntry(entry);
+  const std::vector<ExpectedDigest> digests = TakeModuleDigests(&files, section);
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    BspModuleRecord record = ParseBspModuleEntry(files[i]);
     BeginModuleRecord(record, bsp_name);
     std::string installed;
     if (ModuleNeedsUpdate(info.bspResponse, record, &installed))
-      SendModule(firmware_name, bsp_name, client, components, record, installed, duration);
+      SendModule(firmware_name, bsp_name, client, components, record, installed, duration,
+                 digests[i]);
     TheRunRecord().EndModule();
   }
   return true;

@@ -84,9 +84,16 @@ bool TryToUpdateErroneousComps(MIniData& description, MTalkClient* client,
       use_default_file ? std::nullopt : std::optional<std::string>(component);
   DecideFallback(Verdict::kSend, use_default_file ? "the default firmware file is sent"
                                                   : "the file of [" + component + "] is sent");
+  // The default firmware file has no section, so no digest in the description.
+  const ExpectedDigest expected =
+      use_default_file ? ExpectedDigest() : ReadExpectedDigest(description, component);
   std::string data;
-  if (!CheckUpdateFileAndReadItOut(choice.file, data)) {
+  if (!CheckUpdateFileAndReadItOut(choice.file, data, expected)) {
     MERRDUMP("CheckUpdateFileAndReadItOut() failed for component:%s.", component.c_str());
+    return false;
+  }
+  if (!CheckUpdateFileDigest(expected, choice.file, TheRunRecord().CurrentComponent()->sha256)) {
+    MERRDUMP("CheckUpdateFileDigest() failed for component:%s.", component.c_str());
     return false;
   }
   if (!StartSendAndShowBusyThread("Updating " + component, GetLocalizedText("Updating.txt"),

@@ -12,12 +12,10 @@
 #include "errtrace.h"
 #include "help.h"
 #include "message_box.h"
-#include "plan_text.h"
+#include "plan_and_report.h"
 #include "resource.h"
 #include "run_record.h"
-#include "run_report.h"
 #include "run_settings.h"
-#include "standard_output.h"
 #include "update.h"
 
 namespace {
@@ -92,60 +90,15 @@ bool StoreRunSettings(const Options& options) {
   return true;
 }
 
-// A plan that got through its decisions ends with 0 however the planned run would end.
-bool PlanWasMade() {
-  const RunRecord& record = TheRunRecord();
-  return record.IsPlanning() && record.stage == RunStage::kFinished;
-}
-
 int EndWithFailure() {
   const int status = 1;
-  if (PlanWasMade())
+  if (TheRunRecord().PlanMade())
     MERRDUMP("main(): the planned run would end with status %d", status);
   else
     MERRDUMP("main(): Program ends with status %d", status);
   ShowMessageBox(GetLocalizedText("Updating component failed.txt"), GetLocalizedText("Error.txt"),
                  kBoxExclamation);
   return status;
-}
-
-void BeginRecord(int argc, char** argv) {
-  RunRecord& record = TheRunRecord();
-  record.startedAt = UtcTimestamp();
-  for (int i = 1; i < argc; ++i)
-    record.arguments.push_back(argv[i] != nullptr ? argv[i] : "");
-}
-
-// What "--plan" and "--report" ask of the record; read whatever the parse found, so that a command
-// line that fails after "--report FILE" still gets its report.
-void ApplyRecordOptions(const Options& options) {
-  RunRecord& record = TheRunRecord();
-  if (options.report)
-    record.reportPath = *options.report;
-  record.planning = options.plan.has_value();
-}
-
-// The end of the record: the plan printed, the report written. Answers the exit status: the run's,
-// or for a plan 0 when it was made and printed.
-int EndRecord(int status, bool help_shown) {
-  RunRecord& record = TheRunRecord();
-  int exit_status = status;
-  if (record.IsPlanning() && !help_shown) {
-    if (PlanWasMade())
-      record.predictedExitStatus = status;
-    exit_status = PlanWasMade() ? 0 : 1;
-    if (!WriteStandardOutput(PlanText(record))) {
-      MERRLOG("main(): the plan could not be written to the standard output");
-      exit_status = 1;
-    }
-  }
-  if (record.predictedExitStatus.value_or(status) == 0)
-    record.reason.reset();
-  record.exitStatus = exit_status;
-  record.endedAt = UtcTimestamp();
-  if (!record.reportPath.empty())
-    WriteRunReport(record);
-  return exit_status;
 }
 
 // The run from the parsed command line to its status.
@@ -209,13 +162,13 @@ int main(int argc, char** argv) {
   };
   // The program's name and arguments, kept before parsing may consume elements.
   const std::string program = argc > 0 && argv[0] != nullptr ? argv[0] : "";
-  BeginRecord(argc, argv);
+  BeginRunRecord(argc, argv);
   CommandLine command_line;
   command_line.Attach(argc, argv, table);
   const ParseCode code = command_line.Parse();
-  ApplyRecordOptions(options);
+  ApplyPlanAndReportOptions(options.plan.has_value(), options.report);
   const int status = RunParsed(code, options, program);
-  return EndRecord(status, code == kParsed && options.help.has_value());
+  return EndRunRecord(status, code == kParsed && options.help.has_value());
 }
 
 }  // namespace component_updater

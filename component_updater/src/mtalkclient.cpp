@@ -56,6 +56,12 @@ bool MTalkClient::inst_mt_client() {
   return result;
 }
 
+void MTalkClient::NoteFailure(const std::string& text) {
+  last_error_ = text;
+  if (lost_reason_.empty() && connected && talk && talk->connectionState < 0)
+    lost_reason_ = text;
+}
+
 CTevarTalkCOM& MTalkClient::Talk() {
   // Callers open the client first; a missing object is a library-level failure, reported the way
   // the library reports its own.
@@ -87,7 +93,7 @@ bool MTalkClient::Send(const char* name, std::string data) {
     Talk().Send(name != nullptr ? name : "", std::move(data));
   } catch (const CTevarTalkError& error) {
     std::string().swap(data);
-    last_error_ = error.message;
+    NoteFailure(error.message);
     MERRTRACE("%s(): error '%s'", "MTalkClient::Send", error.message.c_str());
     return false;
   }
@@ -99,7 +105,7 @@ bool MTalkClient::Receive(const char* name, std::string& value) {
   try {
     Talk().Receive(name != nullptr ? name : "", value, nullptr);
   } catch (const CTevarTalkError& error) {
-    last_error_ = error.message;
+    NoteFailure(error.message);
     MERRTRACE("%s(): error '%s'", "MTalkClient::Receive", error.message.c_str());
     return false;
   }
@@ -110,7 +116,7 @@ bool MTalkClient::Set(const char* name, double value) {
   try {
     Talk().Set(name, value, Position::NoReference, nullptr);
   } catch (const CTevarTalkError& error) {
-    last_error_ = error.message;
+    NoteFailure(error.message);
     MERRTRACE("%s(): error '%s'", "MTalkClient::Set", error.message.c_str());
     return false;
   }

@@ -46,6 +46,8 @@ class MTalkClient {
   // connection could not be made, or the text of the last transfer that failed. Empty while
   // nothing failed.
   std::string LastLinkError() const { return last_error_; }
+  // The text of the failure that lost an open connection; empty while it stands.
+  std::string LostConnectionReason() const { return lost_reason_; }
 
   // For tests and the update run: whether an open succeeded, and the talk object (may be null).
   bool IsConnected() const { return connected; }
@@ -53,10 +55,12 @@ class MTalkClient {
 
  private:
   CTevarTalkCOM& Talk();
+  void NoteFailure(const std::string& text);
 
   std::unique_ptr<CTevarTalkCOM> talk;  // none until opened
   bool connected;                       // true once an open succeeded; never reset
   std::string host;
   std::string port;
   std::string last_error_;
+  std::string lost_reason_;
 };

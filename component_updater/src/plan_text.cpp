@@ -64,9 +64,17 @@ std::string ModuleLines(const ComponentRecord& component) {
   return lines;
 }
 
+// The description's host and port as they are written may carry blanks around them.
+std::string Trimmed(const std::string& text) {
+  const size_t first = text.find_first_not_of(' ');
+  return first == std::string::npos ? ""
+                                    : text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
 std::string Header(const RunRecord& record) {
-  std::string where = record.host ? *record.host + " " + OrDash(record.port)
-                                  : std::string("the default connection");
+  const std::string where = record.host
+                                ? Trimmed(*record.host) + " " + Trimmed(record.port.value_or(""))
+                                : std::string("the default connection");
   return "plan: " + record.mode.value_or("update") + " update of machine \"" +
          TheRunSettings().machineName + "\" at " + where + " from " + OrDash(record.description) +
          "\n";
@@ -79,8 +87,8 @@ std::string Footer(const RunRecord& record) {
     ++sends;
     bytes += send.bytes;
   }
-  std::string text = "plan: " + std::to_string(sends) + " sends of " + std::to_string(bytes) +
-                     " bytes; the run would end with status " +
+  std::string text = "plan: " + std::to_string(sends) + (sends == 1 ? " send of " : " sends of ") +
+                     std::to_string(bytes) + " bytes; the run would end with status " +
                      std::to_string(record.predictedExitStatus.value_or(1));
   if (record.predictedExitStatus.value_or(1) != 0 && record.reason)
     text += ": " + *record.reason;

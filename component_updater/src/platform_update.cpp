@@ -19,6 +19,7 @@
 
 #include "Localize.h"
 #include "bsp_update.h"
+#include "checksum.h"
 #include "erroneous_comps.h"
 #include "errtrace.h"
 #include "firmware_discovery.h"
@@ -152,7 +153,7 @@ bool ReceiveIdentifier(Run& run, const std::string& name, std::string* identifie
 
 // Step 5: the update file of the identifier's section, resolved and read.
 bool ReadUpdateFile(Run& run, const std::string& name, const std::string& identifier,
-                    std::string* file, std::string* data) {
+                    std::string* file, std::string* data, ExpectedDigest* expected) {
   if (!run.description.GetStringEntry(identifier.c_str(), "file", file)) {
     MERRTRACE("%s: no filename for section:%s comp:%s specified.", kFunction, identifier.c_str(),
               name.c_str());
@@ -163,7 +164,8 @@ bool ReadUpdateFile(Run& run, const std::string& name, const std::string& identi
   }
   StripComment(*file);
   TheRunRecord().CurrentComponent()->section = identifier;
-  if (CheckUpdateFileAndReadItOut(*file, *data))
+  *expected = ReadExpectedDigest(run.description, identifier);
+  if (CheckUpdateFileAndReadItOut(*file, *data, *expected))
     return true;
   MERRTRACE("%s: CheckUpdateFileAndReadItOut() failed for component:%s.", kFunction, name.c_str());
   Stop(TheRunRecord().CurrentComponent()->reason);
@@ -240,15 +242,18 @@ bool NeedsUpdate(Run& run, const FirmwareComp& entry, const std::string& file) {
   const std::string version = FileVersionOfUpdateFile(file);
   MTRACE(0, "%s: firmware comp: %s with version:%s will be updated to version:%s", kFunction,
          entry.name.c_str(), entry.version.c_str(), version.c_str());
-  record.Decide(Verdict::kSend,
-                forced ? "forced by force_update"
-                       : "the installed version " + entry.version + " is not the file's version");
+  record.Decide(Verdict::kSend, forced ? "forced by force_update"
+                                       : "the installed version " + entry.version +
+                                             " is not the file's version " + version);
   return true;
 }
 
-// Steps 9 and 10: the duration and the send.
-Next Send(Run& run, const std::string& name, const std::string& identifier,
-          const std::string& data) {
+// Steps 9 and 10: the duration and the send, of bytes whose digest is what the description
+// expects.
+Next Send(Run& run, const std::string& name, const std::string& identifier, const std::string& file,
+          const std::string& data, const ExpectedDigest& expected) {
+  if (!CheckUpdateFileDigest(expected, file, TheRunRecord().CurrentComponent()->sha256))
+    return SkipOrStop(run, std::string());
   const SendDuration duration = ChooseSendDuration(run.description, identifier);
   if (duration.source != DurationSource::kIdentifierSection)
     MTRACE(0, "%s: no duration value for:%s specified.", kFunction, identifier.c_str());
@@ -286,7 +291,8 @@ Next UpdateComponent(Run& run, const FirmwareComp& entry, const BspModuleTable& 
   if (!ReceiveIdentifier(run, name, &identifier, &next))
     return next;
   std::string file, data;
-  if (!ReadUpdateFile(run, name, identifier, &file, &data))
+  ExpectedDigest expected;
+  if (!ReadUpdateFile(run, name, identifier, &file, &data, &expected))
     return Next::kStop;
   TheRunRecord().CurrentComponent()->targetVersion = FileVersionOfUpdateFile(file);
   if (!PassesBaseFirmwareGate(run, name, identifier))
@@ -295,7 +301,7 @@ Next UpdateComponent(Run& run, const FirmwareComp& entry, const BspModuleTable& 
     ResetCompensation(run, name);  // sent without force or version check
   else if (!NeedsUpdate(run, entry, file))
     return Next::kComponent;
-  return Send(run, name, identifier, data);
+  return Send(run, name, identifier, file, data, expected);
 }
 
 // One group: the version check, then its components from the lowest order number up.

@@ -2,11 +2,11 @@
 // Shared by the resource script and the C++ code (plain #defines, so windres reads it too).
 #pragma once
 
-#define IDI_PROGRAM 101        // program icon, class icon of the hidden windows
-#define IDR_TRAY_MENU 102      // tray menu: popup "QUORVEX_MENU" with "E&xit"
-#define IDI_TRAY_CONNECTED 105 // tray icon while the machine connection stands
-#define IDI_TRAY_IDLE 106      // tray icon when idle
-#define IDD_BUSY_DIALOG 107    // progress dialog
+#define IDI_PROGRAM 101         // program icon, class icon of the hidden windows
+#define IDR_TRAY_MENU 102       // tray menu: popup "QUORVEX_MENU" with "E&xit"
+#define IDI_TRAY_CONNECTED 105  // tray icon while the machine connection stands
+#define IDI_TRAY_IDLE 106       // tray icon when idle
+#define IDD_BUSY_DIALOG 107     // progress dialog
 
 #define IDC_BUSY_PROGRESS 1000    // progress bar of the progress dialog
 #define IDC_BUSY_UPPER_TEXT 1001  // upper text: the program title

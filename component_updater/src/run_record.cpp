@@ -154,16 +154,25 @@ void CivilDate(long long days, int* year, int* month, int* day) {
 
 }  // namespace
 
-std::string UtcTimestamp() {
-  const long long millis = std::chrono::duration_cast<std::chrono::milliseconds>(
-                               std::chrono::system_clock::now().time_since_epoch())
-                               .count();
-  const long long seconds = millis / 1000;
+std::string UtcTimestampOf(long long millis) {
+  // Whole days and the milliseconds into the day, also for a time before 1970.
+  long long days = millis / 86400000;
+  long long of_day = millis % 86400000;
+  if (of_day < 0) {
+    of_day += 86400000;
+    --days;
+  }
   int year = 0, month = 0, day = 0;
-  CivilDate(seconds / 86400, &year, &month, &day);
-  const long long of_day = seconds % 86400;
-  char text[40];
+  CivilDate(days, &year, &month, &day);
+  const long long seconds = of_day / 1000;
+  char text[48];
   std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02lld:%02lld:%02lld.%03lldZ", year, month, day,
-                of_day / 3600, of_day / 60 % 60, of_day % 60, millis % 1000);
+                seconds / 3600, seconds / 60 % 60, seconds % 60, of_day % 1000);
   return text;
+}
+
+std::string UtcTimestamp() {
+  return UtcTimestampOf(std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::system_clock::now().time_since_epoch())
+                            .count());
 }

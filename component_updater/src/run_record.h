@@ -118,6 +118,9 @@ class RunRecord {
   // for the record (the digest of every file) is left out otherwise.
   bool IsWanted() const { return planning || !reportPath.empty(); }
   bool IsPlanning() const { return planning; }
+  // A plan is made when its run got through its decisions; it then ends with status 0, however
+  // the planned run would end.
+  bool PlanMade() const { return planning && stage == RunStage::kFinished; }
 
   // Starts the record of `name`, which the notes below then go to, until the next one starts.
   ComponentRecord& BeginComponent(const std::string& name);
@@ -163,3 +166,5 @@ RunRecord& TheRunRecord();
 
 // The current time, UTC, ISO 8601 with milliseconds ("2026-12-06T15:04:46.123Z").
 std::string UtcTimestamp();
+// The same text for a time given in milliseconds since 1970-01-01T00:00:00Z.
+std::string UtcTimestampOf(long long milliseconds);

@@ -144,8 +144,8 @@ int RunProgram(int argc, char** argv, void* instance, const char* command_line) 
     return 1;
   }
   const std::string language = DisplayLanguage(ActiveUser());
-  CLocalize* table =
-      new (std::nothrow) CLocalize(language, kTextTableFile, instance, AfxGetApp()->m_appName);
+  CLocalize* table = new (std::nothrow)
+      CLocalize(language, TextTableFile(kTextTableFile), instance, AfxGetApp()->m_appName);
   if (table == nullptr) {
     ShowMessageBox("Error: null pointer for CLocalize obejct !\nNo memory !!", "Error",
                    kBoxStartupFailure);

@@ -153,9 +153,9 @@ bool RunOverConnection(MIniData& description, MTalkClient* client) {
 // A connection that went down during the run fails every later step; in warning mode the run can
 // still end well, so the report says so.
 void NoteLostConnection(const MTalkClient& client) {
-  const CTevarTalkCOM* talk = client.TalkObject();
-  if (client.IsConnected() && talk != nullptr && talk->connectionState < 0)
-    TheRunRecord().Warn("the connection to the controller was lost: " + client.LastLinkError());
+  if (!client.LostConnectionReason().empty())
+    TheRunRecord().Warn("the connection to the controller was lost: " +
+                        client.LostConnectionReason());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "CBusy.h"
+#include "checksum.h"
 #include "Localize.h"
 #include "errtrace.h"
 #include "fastfile.h"
@@ -24,6 +25,7 @@ struct ComponentTarget {
   std::string file;         // cleaned likewise; relative to the work folder
   double duration = 180.0;  // expected length of the send in seconds
   bool forced = false;      // "force_update" present, a number, not 0
+  ExpectedDigest digest;    // "sha256" of the file
 };
 
 bool ReadCleanedEntry(const MIniData& description, const char* section, const char* entry,
@@ -46,6 +48,7 @@ bool ReadTarget(const MIniData& description, const char* section, ComponentTarge
   description.GetDoubleEntry(section, "duration", &target->duration);
   long force = 0;
   target->forced = description.GetLongEntry(section, "force_update", &force) && force != 0;
+  target->digest = ReadExpectedDigest(description, section);
   return true;
 }
 
@@ -55,10 +58,13 @@ bool IsInstalled(const ComponentTarget& target, const std::string& installed) {
   return VersionEquals(&wanted, installed.c_str());
 }
 
-bool ReadUpdateFile(const std::string& component, const std::string& path, std::string* content) {
+bool ReadUpdateFile(const std::string& component, const std::string& path,
+                    const ExpectedDigest& expected, std::string* content) {
   RunRecord& record = TheRunRecord();
-  if (MFastFile_ReadAtOnce(path.c_str(), content) >= 0) {
-    record.NoteFile(path, content->size(), std::nullopt);
+  std::string digest;
+  if (ReadUpdateFileBytes(path.c_str(), content, NeedsDigest(expected) ? &digest : nullptr) >= 0) {
+    record.NoteFile(path, content->size(),
+                    digest.empty() ? std::nullopt : std::optional<std::string>(digest));
     return true;
   }
   MERRTRACE("update_component(): [%s] MFastFile_ReadAtOnce(%s) failed", component.c_str(),
@@ -92,8 +98,7 @@ bool SendUnderProgress(const std::string& component, const ComponentTarget& targ
   if (!sent) {
     MERRTRACE("update_component(): Send to \"%s\" failed", component.c_str());
     TheRunRecord().Decide(Verdict::kSend, "send failed: " + client->LastLinkError());
-  }
-  else if (component == kDriveUnitConfig)
+  } else if (component == kDriveUnitConfig)
     settings.driveUnitConfigSent = true;
   busy.Stop(true);
   return sent;
@@ -121,12 +126,13 @@ bool update_component(MIniData& description, const ComponentEntry& component, co
   }
   MTRACE(0, "update_component(): start updating (force update = %s) %s from %s to %s",
          target.forced ? "true" : "false", name.c_str(), installed.c_str(), target.version.c_str());
-  record.Decide(Verdict::kSend, target.forced
-                                    ? "forced by force_update"
-                                    : "the installed version differs from " + target.version);
+  record.Decide(Verdict::kSend, target.forced ? "forced by force_update"
+                                              : "the installed version " + installed +
+                                                    " differs from " + target.version);
   const std::string path = TheRunSettings().workFolder + "\\" + target.file;
   std::string content;
-  if (!ReadUpdateFile(name, path, &content))
+  if (!ReadUpdateFile(name, path, target.digest, &content) ||
+      !CheckUpdateFileDigest(target.digest, path, noted.sha256))
     return false;
   return SendUnderProgress(name, target, std::move(content), client);
 }

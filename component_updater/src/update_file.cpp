@@ -32,12 +32,12 @@ const char* LocalizedErrorCaption() {
 
 // Reads the whole file. A folder passes the existence test but holds no update: it fails here
 // on every platform (Windows refuses to open it; POSIX would read it as an empty file).
-bool ReadWholeFile(const std::string& name, std::string& data) {
+bool ReadWholeFile(const std::string& name, std::string& data, std::string* digest) {
   if (file_type(name.c_str()) == kFileTypeDirectory) {
     MERRTRACE("CheckUpdateFileAndReadItOut(): %s is a folder", name.c_str());
     return false;
   }
-  return MFastFile_ReadAtOnce(name.c_str(), &data) >= 0;
+  return ReadUpdateFileBytes(name.c_str(), &data, digest) >= 0;
 }
 
 }  // namespace
@@ -57,7 +57,8 @@ UpdateFileVerdict ResolveUpdateFile(std::string& name) {
   return file_exists(name.c_str()) ? UpdateFileVerdict::kResolved : UpdateFileVerdict::kMissing;
 }
 
-bool CheckUpdateFileAndReadItOut(std::string& name, std::string& data) {
+bool CheckUpdateFileAndReadItOut(std::string& name, std::string& data,
+                                 const ExpectedDigest& expected) {
   MErrTraceScope context;
   switch (ResolveUpdateFile(name)) {
     case UpdateFileVerdict::kEnvironmentFailed:
@@ -80,12 +81,15 @@ bool CheckUpdateFileAndReadItOut(std::string& name, std::string& data) {
     case UpdateFileVerdict::kResolved:
       break;
   }
-  if (!ReadWholeFile(name, data)) {
+  std::string digest;
+  const bool hash = NeedsDigest(expected);
+  if (!ReadWholeFile(name, data, hash ? &digest : nullptr)) {
     MERRDUMP("CheckUpdateFileAndReadItOut(): MFastFile_ReadAtOnce(%s) failed", name.c_str());
     TellOperator("Can't read update file: %s. Update will be skipped.", name,
                  LocalizedErrorCaption(), "cannot be read");
     return false;
   }
-  TheRunRecord().NoteFile(name, data.size(), std::nullopt);
+  TheRunRecord().NoteFile(name, data.size(),
+                          digest.empty() ? std::nullopt : std::optional<std::string>(digest));
   return true;
 }

@@ -10,6 +10,8 @@
 
 #include <string>
 
+#include "checksum.h"
+
 // How far a name got on its way to a readable file.
 enum class UpdateFileVerdict {
   kResolved,           // an existing absolute path
@@ -27,5 +29,8 @@ UpdateFileVerdict ResolveUpdateFile(std::string& name);
 // Resolves `name` in place and reads the whole file into `data`, byte for byte (an empty file
 // gives empty data). On failure dumps the error context with the step's summary, shows the
 // step's box and answers false; `data` is then untouched or emptied. A folder is reported as a
-// file that cannot be read, on every platform.
-bool CheckUpdateFileAndReadItOut(std::string& name, std::string& data);
+// file that cannot be read, on every platform. The file and its size go to the run record, and
+// its SHA-256 when `expected` or the record asks for it (NeedsDigest); the caller checks the
+// digest right before the send (CheckUpdateFileDigest).
+bool CheckUpdateFileAndReadItOut(std::string& name, std::string& data,
+                                 const ExpectedDigest& expected = ExpectedDigest());

@@ -208,39 +208,108 @@ bool MFastFileReader::CheckEOF(bool* at_end) {
 
 // ---- Whole-file operations ----
 
-int64_t MFastFile_ReadAtOnce(const char* path, void* buffer, size_t size) {
+namespace {
+
+// Opens `path`, lets `read` fill the caller's memory from the handle and closes the handle on
+// every path, with the error-trace entries of MFastFile_ReadAtOnce (`size` is the count they
+// name). `read` gets the handle and the count to set, and answers whether the OS read succeeded.
+template <typename Read>
+int64_t ReadWholeFile(const char* path, size_t size, Read read) {
   MFileHandle handle = kInvalidFileHandle;
   if (!openfile(path, &handle)) {
     MERRTRACE("MFastFile_ReadAtOnce(): openfile(\"%s\") failed.", path);
     return -1;
   }
   uint64_t count = 0;
-  const bool read = read64(handle, buffer, size, &count);
-  if (!read)
+  const bool read_ok = read(handle, &count);
+  if (!read_ok)
     MERRTRACE("MFastFile_ReadAtOnce(): ReadFile(..,%zu,..) failed for \"%s\"", size, path);
   if (!closefile(handle)) {
     const int error = static_cast<int>(LastOsError());
     MERRTRACE("MFastFile_ReadAtOnce(): CloseHandle() failed for \"%s\": %d", path, error);
     return -1;
   }
-  return read ? static_cast<int64_t>(count) : -1;
+  return read_ok ? static_cast<int64_t>(count) : -1;
+}
+
+// Fills *content, reserved for `size` bytes, piece by piece: each piece is appended as zeros (the
+// first touch of its fresh memory), read into, and told to the observer before the next one comes,
+// so that the observer's work on one piece runs while the next is read. Appending within the
+// reserved capacity never moves the buffer, which the observer may be reading meanwhile; bytes
+// already told are never written again.
+bool ReadPieces(MFileHandle handle, size_t size, std::string* content,
+                MFastFileReadObserver* observer, uint64_t* count) {
+  *count = 0;
+  while (*count < size) {
+    const size_t offset = static_cast<size_t>(*count);
+    const size_t piece = std::min(kFastFileReadPieceBytes, size - offset);
+    content->append(piece, '\0');
+    uint64_t got = 0;
+    if (!read64(handle, &(*content)[offset], piece, &got))
+      return false;
+    *count += got;
+    if (got < piece)
+      break;  // the file shrank since its size was taken
+    observer->BytesReady(content->data(), static_cast<size_t>(*count));
+  }
+  // As the plain read leaves it: the size file_size gave, zero-filled after a short read. The
+  // zeros are part of the content, so the observer hears of them too.
+  if (*count < size) {
+    content->resize(size);
+    observer->BytesReady(content->data(), size);
+  }
+  return true;
+}
+
+// The string's part of a whole-file read: the plain read sizes the string once and reads it in
+// one go; an observed read reserves the memory once and grows into it piece by piece.
+int64_t ReadIntoString(const char* path, size_t size, std::string* content,
+                       MFastFileReadObserver* observer) {
+  if (observer == nullptr) {
+    content->resize(size);
+    return MFastFile_ReadAtOnce(path, &(*content)[0], content->size());
+  }
+  content->clear();
+  content->reserve(size);
+  return ReadWholeFile(path, size, [&](MFileHandle handle, uint64_t* count) {
+    return ReadPieces(handle, size, content, observer, count);
+  });
+}
+
+void TellFailure(MFastFileReadObserver* observer) {
+  if (observer != nullptr)
+    observer->ReadFailed();
+}
+
+}  // namespace
+
+int64_t MFastFile_ReadAtOnce(const char* path, void* buffer, size_t size) {
+  return ReadWholeFile(path, size, [&](MFileHandle handle, uint64_t* count) {
+    return read64(handle, buffer, size, count);
+  });
 }
 
 int64_t MFastFile_ReadAtOnce(const char* path, std::string* content) {
+  return MFastFile_ReadAtOnce(path, content, nullptr);
+}
+
+int64_t MFastFile_ReadAtOnce(const char* path, std::string* content,
+                             MFastFileReadObserver* observer) {
   const int64_t size = file_size(path);
   if (size < 0) {
     MERRTRACE("MFastFile_ReadAtOnce(): file_size(\"%s\") returned %lld", path,
               static_cast<long long>(size));
+    TellFailure(observer);
     return -1;
   }
   int64_t result = -1;
   try {
-    content->resize(static_cast<size_t>(size));
-    result = MFastFile_ReadAtOnce(path, &(*content)[0], content->size());
+    result = ReadIntoString(path, static_cast<size_t>(size), content, observer);
   } catch (const std::exception&) {
     // A file larger than memory allows fails like a read error.
   }
   if (result < 0) {
+    TellFailure(observer);  // before the buffer it may be reading is emptied
     content->clear();
     MERRTRACE("MFastFile_ReadAtOnce(): MFastFile_ReadAtOnce(\"%s\",..,%lld) failed", path,
               static_cast<long long>(size));

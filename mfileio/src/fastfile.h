@@ -2,8 +2,9 @@
 //
 // This is the program's only road to file contents. `MFastFileReader` hands out the lines of a
 // text file through an 8192-byte buffer (CR LF, a lone LF and a lone CR each end one line).
-// `MFastFile_ReadAtOnce` reads a whole file into memory, `MFastFile_WriteAtOnce` writes a block,
-// optionally through a temporary file that then replaces the target, and
+// `MFastFile_ReadAtOnce` reads a whole file into memory (optionally telling an observer as its
+// bytes arrive, so that a checksum can run beside the read), `MFastFile_WriteAtOnce` writes a
+// block, optionally through a temporary file that then replaces the target, and
 // `MFastFile_WriteLinesAtOnce` does the same after turning every line end into CR LF.
 //
 // Failures never throw: they add an error-trace entry naming the function (and the OS error
@@ -122,6 +123,34 @@ int64_t MFastFile_ReadAtOnce(const char* path, void* buffer, size_t size);
 // error-trace entry; *content is untouched when the size cannot be had and emptied when the read
 // fails.
 int64_t MFastFile_ReadAtOnce(const char* path, std::string* content);
+
+// Watches a whole-file read as its bytes arrive (for work that can go on beside the read, such as
+// a checksum). Both calls come on the reading thread, in order, and must return quickly and
+// never throw.
+class MFastFileReadObserver {
+ public:
+  virtual ~MFastFileReadObserver() = default;
+  // Bytes [0, ready) of the buffer at `data` are final: they keep their place and value until the
+  // caller touches *content after the read returned. `data` is the same on every call of one
+  // read, and `ready` grows from call to call. After a successful read the last call has
+  // `ready` equal to the size of *content (so the zero fill of a file that shrank is told too);
+  // an empty file gives no call.
+  virtual void BytesReady(const char* data, std::size_t ready) = 0;
+  // The read failed: *content is about to be emptied. When this returns, the observer touches no
+  // byte it was told about any more. Called once, on every failure (also before any byte came).
+  virtual void ReadFailed() = 0;
+};
+
+// The bytes one piece of an observed read brings; a few MiB, so that the observer starts early
+// and is told often, while each OS read still moves a large block.
+constexpr std::size_t kFastFileReadPieceBytes = std::size_t{4} << 20;
+
+// MFastFile_ReadAtOnce(path, content) with the same results and error-trace entries, telling
+// `observer` as the bytes arrive. The memory for the whole file is reserved once and filled piece
+// by piece (zeroed, read into, told), so that the first touch of fresh memory, the copy from the
+// OS and the observer's work overlap. A null `observer` is the plain read.
+int64_t MFastFile_ReadAtOnce(const char* path, std::string* content,
+                             MFastFileReadObserver* observer);
 
 // Writes `size` bytes to `path` in `mode`: 0, 1 or 2, plus 4 to flush before closing, or 10 to
 // write a temporary file in the target's folder (always flushed) that replaces the target only

@@ -140,6 +140,68 @@ TEST(FastFileReadAtOnce, ReadsBytesAsTheyAreAndFailuresLeaveTheirEntries) {
        "MFastFile_ReadAtOnce(): MFastFile_ReadAtOnce(\"" + dir + "\",..,0) failed"});
 }
 
+namespace {
+
+// Records what an observed read tells; cuts `shrink` to `shrink_to` bytes at the first piece.
+struct RecordingObserver : MFastFileReadObserver {
+  void BytesReady(const char* data, size_t ready) override {
+    if (told.empty() && !shrink.empty())
+      std::filesystem::resize_file(shrink, shrink_to);
+    buffer = data;
+    told.push_back(ready);
+  }
+  void ReadFailed() override { ++failures; }
+  std::string shrink;
+  size_t shrink_to = 0;
+  const char* buffer = nullptr;
+  std::vector<size_t> told;
+  int failures = 0;
+};
+
+}  // namespace
+
+// Catches: an observed read that differs from the plain one in result, content or entries (a
+// piece lost at a boundary, the tail missing); a piece told twice, early or in another buffer; a
+// failure the observer never hears of (a hashing thread would read the emptied buffer); the zero
+// fill of a file that shrank during the read left out of what is told.
+TEST(FastFileReadAtOnce, AnObservedReadMatchesThePlainOneAndTellsEachPieceOnce) {
+  TempFolder folder;
+  const size_t piece = kFastFileReadPieceBytes;
+  const std::string file = folder.File("pieces.bin");
+  std::string bytes(2 * piece + 3, '\0');
+  for (size_t i = 0; i < bytes.size(); ++i)
+    bytes[i] = static_cast<char>(i * 0x9E3779B97F4A7C15u >> 56);  // no two pieces alike
+  WriteBytes(file, bytes);
+  const std::pair<std::string, std::vector<size_t>> cases[] = {
+      {file, {piece, 2 * piece, 2 * piece + 3}},
+      {folder.File("missing.bin"), {}},
+      {folder.path(), {}}};
+  ErrorContext context;
+  for (const auto& [path, told] : cases) {
+    std::string plain = "old", observed = "old";
+    const int64_t result = MFastFile_ReadAtOnce(path.c_str(), &plain);
+    const Lines entries = context.Entries();
+    context.Clear();
+    RecordingObserver observer;
+    EXPECT_EQ(result, MFastFile_ReadAtOnce(path.c_str(), &observed, &observer));
+    EXPECT_EQ(entries, context.Entries());
+    context.Clear();
+    EXPECT_TRUE(plain == observed) << path;
+    EXPECT_EQ(told, observer.told);
+    EXPECT_EQ(result < 0 ? 1 : 0, observer.failures);
+    EXPECT_TRUE(told.empty() || observer.buffer == observed.data());
+  }
+  // Cut to a piece and a half once the first piece is told: the rest reads short and is zeros.
+  RecordingObserver observer;
+  observer.shrink = file;
+  observer.shrink_to = piece + piece / 2;
+  std::string content;
+  EXPECT_EQ(static_cast<int64_t>(piece + piece / 2),
+            MFastFile_ReadAtOnce(file.c_str(), &content, &observer));
+  EXPECT_TRUE(content == bytes.substr(0, piece + piece / 2) + std::string(piece / 2 + 3, '\0'));
+  EXPECT_EQ((std::vector<size_t>{piece, bytes.size()}), observer.told);
+}
+
 TEST(FastFileWriteAtOnce, ModesCreateAppendTruncateOrRefuseAndUnknownOnesCreateNothing) {
   TempFolder folder;
   const std::string path = folder.File("out.txt"), never = folder.File("never.txt");

@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """A rollout without a plant.
 
 Starts a simulated controller (controller_sim) on a free loopback port for each station, gives
