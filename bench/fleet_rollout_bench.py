@@ -22,6 +22,7 @@ import subprocess
 import sys
 import time
 
+sys.dont_write_bytecode = True  # the packages take examples/ as it is: no caches there
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'examples', 'fleet',
                                 'rehearsal'))
 import rehearse  # noqa: E402

@@ -25,6 +25,7 @@ import jsonschema
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.dirname(os.path.dirname(HERE))
+sys.dont_write_bytecode = True  # the packages take examples/ as it is: no caches there
 sys.path.insert(0, os.path.join(REPO, 'examples', 'fleet', 'rehearsal'))
 import rehearse  # noqa: E402
 

@@ -40,7 +40,8 @@ options:
     description:
       - The folder the program runs in. It must hold C(component_updater.loc), the operator
         texts; platform updates find their files relative to it.
-      - Default the program's own folder, where the package puts C(component_updater.loc).
+      - Default the program's own folder, where the zip and the tar.gz put
+        C(component_updater.loc); the program of the Debian package reads its installed texts.
     type: path
   host:
     description:

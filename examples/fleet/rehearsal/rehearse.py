@@ -53,7 +53,8 @@ class Station(object):
 class Fleet(object):
     """Simulated stations on loopback, their inventory, and playbook runs against them.
 
-    Owns the simulators it starts; stop() ends them (also on leaving a with block)."""
+    text_table is copied into each station's folder (None: not). Owns the simulators it starts;
+    stop() ends them (also on leaving a with block)."""
 
     def __init__(self, work, program, simulator, text_table):
         self.work, self.program, self.simulator = work, program, simulator
@@ -78,7 +79,8 @@ class Fleet(object):
         (None removes one)."""
         station = Station(name, kind, os.path.join(self.work, name))
         shutil.copytree(os.path.join(HERE, 'updates'), os.path.join(station.folder, 'updates'))
-        shutil.copy(self.text_table, station.folder)
+        if self.text_table:
+            shutil.copy(self.text_table, station.folder)
         if kind:
             self._start_simulator(station, station_file or os.path.join(HERE, 'stations', kind + '.ini'))
         else:
@@ -218,7 +220,8 @@ def argument_parser(description):
     parser.add_argument('--program', required=True, help='component_updater to run on the stations')
     parser.add_argument('--simulator', required=True, help='controller_sim')
     parser.add_argument('--work', required=True, help='folder for the stations (emptied first)')
-    parser.add_argument('--text-table', help='component_updater.loc (default: beside the program)')
+    parser.add_argument('--text-table', help='component_updater.loc for the stations\' folders (default: the one '
+                        'beside the program; without one, an installed program reads its installed table)')
     return parser
 
 
@@ -226,6 +229,8 @@ def fleet_of(args):
     """The Fleet that arguments of argument_parser() name."""
     program = os.path.abspath(args.program)
     text_table = args.text_table or os.path.join(os.path.dirname(program), 'component_updater.loc')
+    if not args.text_table and not os.path.exists(text_table):
+        text_table = None
     return Fleet(os.path.abspath(args.work), program, os.path.abspath(args.simulator), text_table)
 
 
