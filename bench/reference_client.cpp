@@ -34,10 +34,12 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
   return true;
 }
 
-bool WriteFrame(int fd, std::uint8_t type, const char* payload, std::uint32_t length) {
-  unsigned char header[talk::kFrameHeaderBytes];
-  talk::EncodeFrameHeader(type, length, header);
-  return WriteAll(fd, reinterpret_cast<char*>(header), sizeof header) &&
+// The hello goes in a plain frame, every later frame tagged with its request's id.
+bool WriteFrame(int fd, talk::Framing framing, std::uint8_t type, std::uint32_t request_id,
+                const char* payload, std::uint32_t length) {
+  unsigned char header[talk::kTaggedHeaderBytes];
+  talk::EncodeFrameHeader(framing, type, length, request_id, header);
+  return WriteAll(fd, reinterpret_cast<char*>(header), talk::HeaderBytes(framing)) &&
          WriteAll(fd, payload, length);
 }
 
@@ -53,13 +55,13 @@ bool ReadExact(int fd, char* data, std::size_t size) {
 }
 
 // Reads frames until one that is not a keep-alive arrives; true when it has type `expected`.
-bool Expect(int fd, std::uint8_t expected) {
+bool Expect(int fd, talk::Framing framing, std::uint8_t expected) {
   for (;;) {
-    unsigned char bytes[talk::kFrameHeaderBytes];
+    unsigned char bytes[talk::kTaggedHeaderBytes];
     talk::FrameHeader header;
     std::string error;
-    if (!ReadExact(fd, reinterpret_cast<char*>(bytes), sizeof bytes) ||
-        !talk::DecodeFrameHeader(bytes, talk::kDefaultMaxFrameBytes, &header, &error))
+    if (!ReadExact(fd, reinterpret_cast<char*>(bytes), talk::HeaderBytes(framing)) ||
+        !talk::DecodeFrameHeader(framing, bytes, talk::kDefaultMaxFrameBytes, &header, &error))
       return false;
     std::string payload(header.length, '\0');
     if (!ReadExact(fd, &payload[0], payload.size()))
@@ -100,15 +102,19 @@ int PlainSend(int port, const std::string& name, const char* path) {
   if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
     return 3;
   const std::string hello = talk::PayloadWriter().PutU32(talk::kProtocolVersion).Take();
-  if (!WriteFrame(fd, talk::kHello, hello.data(), hello.size()) || !Expect(fd, talk::kHelloOk))
+  const talk::Framing plain = talk::Framing::kPlain, tagged = talk::Framing::kTagged;
+  if (!WriteFrame(fd, plain, talk::kHello, 0, hello.data(), hello.size()) ||
+      !Expect(fd, plain, talk::kHelloOk))
     return 4;
+  const std::uint32_t id = 1;
   const std::string begin = talk::PayloadWriter().PutString(name).PutU64(content.size()).Take();
-  bool ok = WriteFrame(fd, talk::kSendBegin, begin.data(), begin.size());
+  bool ok = WriteFrame(fd, tagged, talk::kSendBegin, id, begin.data(), begin.size());
   for (std::size_t pos = 0; ok && pos < content.size(); pos += talk::kSendChunkBytes) {
     const std::size_t n = std::min<std::size_t>(talk::kSendChunkBytes, content.size() - pos);
-    ok = WriteFrame(fd, talk::kSendChunk, content.data() + pos, static_cast<std::uint32_t>(n));
+    ok = WriteFrame(fd, tagged, talk::kSendChunk, id, content.data() + pos,
+                    static_cast<std::uint32_t>(n));
   }
-  ok = ok && Expect(fd, talk::kOk) && WriteFrame(fd, talk::kBye, nullptr, 0);
+  ok = ok && Expect(fd, tagged, talk::kOk) && WriteFrame(fd, tagged, talk::kBye, 0, nullptr, 0);
   close(fd);
   return ok ? 0 : 5;
 }

@@ -37,9 +37,11 @@ CTevarTalkCOM::CTevarTalkCOM(ErrorCallback callback, void* user, const char* con
       break;
     case talk::OpenResult::kUnreachable:
       connectionState = kStateUnreachable;
+      last_error_ = error;
       break;
     case talk::OpenResult::kRefused:
       connectionState = kStateRefused;
+      last_error_ = error;
       break;
     case talk::OpenResult::kBroken:
       Fail(error);
@@ -58,9 +60,22 @@ void CTevarTalkCOM::Fail(const std::string& text) {
     else
       shown += c;
   }
+  last_error_ = shown;
   if (callback_ != nullptr)
     callback_(user_, shown.c_str());
   throw CTevarTalkError(shown);
+}
+
+void CTevarTalkCOM::SetNoticeCallback(ErrorCallback callback, void* user) {
+  notice_callback_ = callback;
+  notice_user_ = user;
+}
+
+void CTevarTalkCOM::PassOnNotices() {
+  for (const std::string& notice : session_->TakeNotices()) {
+    if (notice_callback_ != nullptr)
+      notice_callback_(notice_user_, notice.c_str());
+  }
 }
 
 talk::Session& CTevarTalkCOM::Ready() {
@@ -71,10 +86,13 @@ talk::Session& CTevarTalkCOM::Ready() {
   return *session_;
 }
 
-std::string CTevarTalkCOM::Request(std::uint8_t type, const std::string& payload) {
+std::string CTevarTalkCOM::Request(std::uint8_t type, const std::string& payload,
+                                   const std::string& subject) {
   talk::Session& session = Ready();
   std::string result, error;
-  if (session.Request(type, payload, &result, &error))
+  const bool ok = session.Request(type, subject, payload, &result, &error);
+  PassOnNotices();
+  if (ok)
     return result;
   if (session.lost())
     connectionState = kStateLost;
@@ -123,7 +141,9 @@ bool CTevarTalkCOM::Capabilities(std::map<std::string, CAxis>& channels, bool fl
 bool CTevarTalkCOM::Send(std::string name, std::string data) {
   talk::Session& session = Ready();
   std::string error;
-  if (session.Send(name, data, &error))
+  const bool ok = session.Send(name, data, &error);
+  PassOnNotices();
+  if (ok)
     return true;
   if (session.lost())
     connectionState = kStateLost;
@@ -136,7 +156,7 @@ bool CTevarTalkCOM::Receive(std::string name, std::string& value, long* error_co
   if (error_code != nullptr)
     *error_code = -1;
   std::string text;
-  std::string result = Request(talk::kReceive, talk::EncodeText(name));
+  std::string result = Request(talk::kReceive, talk::EncodeText(name), name);
   if (!talk::DecodeText(result, &text))
     Fail("protocol error: malformed value of " + name);
   value = std::move(text);
@@ -152,7 +172,7 @@ bool CTevarTalkCOM::Set(const char* name, double value, Position::Reference refe
   if (name == nullptr)
     Fail("Set: no value name");
   talk::SetRequest request{name, value, static_cast<std::int32_t>(reference)};
-  std::string result = Request(talk::kSet, talk::EncodeSetRequest(request));
+  std::string result = Request(talk::kSet, talk::EncodeSetRequest(request), request.name);
   if (!result.empty())
     Fail("protocol error: malformed answer to Set");
   if (error_code != nullptr)

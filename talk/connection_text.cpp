@@ -44,6 +44,18 @@ bool IsDigits(const std::string& word) {
   return !word.empty() && word.find_first_not_of("0123456789") == std::string::npos;
 }
 
+// The milliseconds in the environment variable `name`, or `fallback` when it is unset or malformed.
+int MillisecondsFromEnvironment(const char* name, int fallback) {
+  const char* text = std::getenv(name);
+  if (text == nullptr || *text == '\0')
+    return fallback;
+  char* end = nullptr;
+  long value = std::strtol(text, &end, 10);
+  if (*end != '\0' || value <= 0 || value > 24L * 3600 * 1000)
+    return fallback;
+  return static_cast<int>(value);
+}
+
 }  // namespace
 
 bool ParseConnectionText(const std::string& text, Endpoint* endpoint, std::string* error) {
@@ -75,15 +87,12 @@ std::string DefaultConnectionText() {
 }
 
 Timeouts TimeoutsFromEnvironment() {
-  Timeouts timeouts{kDefaultConnectTimeoutMs, kDefaultIdleTimeoutMs};
-  const char* text = std::getenv(kTimeoutEnvVar);
-  if (text == nullptr || *text == '\0')
-    return timeouts;
-  char* end = nullptr;
-  long value = std::strtol(text, &end, 10);
-  if (*end != '\0' || value <= 0 || value > 24L * 3600 * 1000)
-    return timeouts;
-  timeouts.connect_ms = timeouts.idle_ms = static_cast<int>(value);
+  const int wait_ms = MillisecondsFromEnvironment(kTimeoutEnvVar, -1);
+  Timeouts timeouts;
+  timeouts.connect_ms = wait_ms > 0 ? wait_ms : kDefaultConnectTimeoutMs;
+  timeouts.idle_ms = wait_ms > 0 ? wait_ms : kDefaultIdleTimeoutMs;
+  timeouts.request_ms =
+      MillisecondsFromEnvironment(kRequestTimeoutEnvVar, kDefaultRequestTimeoutMs);
   return timeouts;
 }
 

@@ -13,7 +13,8 @@ struct Endpoint {
 
 struct Timeouts {
   int connect_ms;
-  int idle_ms;  // reading and writing: longest wait for the next byte to move
+  int idle_ms;     // reading and writing: longest wait for the next byte to move
+  int request_ms;  // one request as a whole, keep-alives or not
 };
 
 // Parses "host port". A missing host is 127.0.0.1, a missing port 4170; blanks and tabs around
@@ -26,8 +27,9 @@ bool ParseConnectionText(const std::string& text, Endpoint* endpoint, std::strin
 // empty, else "127.0.0.1 4170".
 std::string DefaultConnectionText();
 
-// The default time-outs, or TEVAR_TALK_TIMEOUT_MS (a positive number of milliseconds) for all of
-// them. A malformed value is ignored.
+// The default time-outs, or TEVAR_TALK_TIMEOUT_MS for the connect and idle ones and
+// TEVAR_TALK_REQUEST_TIMEOUT_MS for the request limit (each a positive number of milliseconds, at
+// most a day). A malformed value is ignored.
 Timeouts TimeoutsFromEnvironment();
 
 }  // namespace talk

@@ -17,11 +17,13 @@ namespace testing {
 
 constexpr int kPeerWaitMs = 20000;  // long enough for a slow Wine start
 
-// Reads one frame; a frame of type 0 when the stream failed or ended.
-inline Frame ReadRequest(Socket& socket) {
+// Reads one frame of the given layout (after the hello: tagged); a frame of type 0 when the
+// stream failed or ended.
+inline Frame ReadRequest(Socket& socket, Framing framing = Framing::kTagged) {
   Frame frame;
   std::string error;
-  if (ReadFrame(socket, kDefaultMaxFrameBytes, kPeerWaitMs, &frame, &error) != IoStatus::kOk)
+  if (ReadFrame(socket, framing, kDefaultMaxFrameBytes, kPeerWaitMs, &frame, &error) !=
+      IoStatus::kOk)
     frame.type = 0;
   return frame;
 }
@@ -31,14 +33,16 @@ inline void SendRaw(Socket& socket, const std::string& bytes) {
   socket.SendAll(bytes.data(), bytes.size(), kPeerWaitMs, &error);
 }
 
-inline void Reply(Socket& socket, std::uint8_t type, const std::string& payload = "") {
-  SendRaw(socket, EncodeFrame(type, payload));
+// Answers `request` with a frame that carries its id.
+inline void Reply(Socket& socket, const Frame& request, std::uint8_t type,
+                  const std::string& payload = "") {
+  SendRaw(socket, EncodeTaggedFrame(type, request.request_id, payload));
 }
 
 // Reads the client's hello and accepts it.
 inline void AcceptHello(Socket& socket) {
-  ReadRequest(socket);
-  Reply(socket, kHelloOk, EncodeU32(kProtocolVersion));
+  ReadRequest(socket, Framing::kPlain);
+  SendRaw(socket, EncodeFrame(kHelloOk, EncodeU32(kProtocolVersion)));
 }
 
 class FakePeer {

@@ -20,6 +20,18 @@ std::uint64_t ReadLittleEndian(const char* in, int bytes) {
   return value;
 }
 
+void WriteLittleEndian32(std::uint32_t value, unsigned char* out) {
+  for (int i = 0; i < 4; ++i)
+    out[i] = static_cast<unsigned char>((value >> (8 * i)) & 0xFF);
+}
+
+std::uint32_t ReadLittleEndian32(const unsigned char* in) {
+  std::uint32_t value = 0;
+  for (int i = 0; i < 4; ++i)
+    value |= static_cast<std::uint32_t>(in[i]) << (8 * i);
+  return value;
+}
+
 std::string Hex(unsigned value) {
   static const char kDigits[] = "0123456789abcdef";
   std::string text = "0x";
@@ -28,19 +40,30 @@ std::string Hex(unsigned value) {
   return text;
 }
 
+// The plain and tagged small frames differ only in the header.
+std::string EncodeWholeFrame(Framing framing, std::uint8_t type, std::uint32_t request_id,
+                             const std::string& payload) {
+  unsigned char header[kTaggedHeaderBytes];
+  EncodeFrameHeader(framing, type, static_cast<std::uint32_t>(payload.size()), request_id, header);
+  std::string frame(reinterpret_cast<const char*>(header), HeaderBytes(framing));
+  frame += payload;
+  return frame;
+}
+
 }  // namespace
 
-void EncodeFrameHeader(std::uint8_t type, std::uint32_t length,
-                       unsigned char out[kFrameHeaderBytes]) {
+void EncodeFrameHeader(Framing framing, std::uint8_t type, std::uint32_t length,
+                       std::uint32_t request_id, unsigned char* out) {
   out[0] = kFrameMagic0;
   out[1] = kFrameMagic1;
   out[2] = type;
-  out[3] = 0;
-  for (int i = 0; i < 4; ++i)
-    out[4 + i] = static_cast<unsigned char>((length >> (8 * i)) & 0xFF);
+  out[3] = framing == Framing::kTagged ? kFlagRequestId : 0;
+  WriteLittleEndian32(length, out + 4);
+  if (framing == Framing::kTagged)
+    WriteLittleEndian32(request_id, out + 8);
 }
 
-bool DecodeFrameHeader(const unsigned char in[kFrameHeaderBytes], std::uint32_t max_payload,
+bool DecodeFrameHeader(Framing framing, const unsigned char* in, std::uint32_t max_payload,
                        FrameHeader* header, std::string* error) {
   if (in[0] != kFrameMagic0 || in[1] != kFrameMagic1) {
     *error = "bad frame magic " + Hex(in[0]) + " " + Hex(in[1]);
@@ -50,13 +73,12 @@ bool DecodeFrameHeader(const unsigned char in[kFrameHeaderBytes], std::uint32_t 
     *error = "unknown frame type " + Hex(in[2]);
     return false;
   }
-  if (in[3] != 0) {
+  // The flags say the layout: a frame of the other layout would shift every later frame.
+  if (in[3] != (framing == Framing::kTagged ? kFlagRequestId : 0)) {
     *error = "bad frame flags " + Hex(in[3]);
     return false;
   }
-  std::uint32_t length = 0;
-  for (int i = 0; i < 4; ++i)
-    length |= static_cast<std::uint32_t>(in[4 + i]) << (8 * i);
+  const std::uint32_t length = ReadLittleEndian32(in + 4);
   if (length > max_payload) {
     *error = "frame of " + std::to_string(length) + " bytes exceeds the maximum of " +
              std::to_string(max_payload) + " bytes";
@@ -64,15 +86,17 @@ bool DecodeFrameHeader(const unsigned char in[kFrameHeaderBytes], std::uint32_t 
   }
   header->type = in[2];
   header->length = length;
+  header->request_id = framing == Framing::kTagged ? ReadLittleEndian32(in + 8) : 0;
   return true;
 }
 
 std::string EncodeFrame(std::uint8_t type, const std::string& payload) {
-  unsigned char header[kFrameHeaderBytes];
-  EncodeFrameHeader(type, static_cast<std::uint32_t>(payload.size()), header);
-  std::string frame(reinterpret_cast<const char*>(header), kFrameHeaderBytes);
-  frame += payload;
-  return frame;
+  return EncodeWholeFrame(Framing::kPlain, type, 0, payload);
+}
+
+std::string EncodeTaggedFrame(std::uint8_t type, std::uint32_t request_id,
+                              const std::string& payload) {
+  return EncodeWholeFrame(Framing::kTagged, type, request_id, payload);
 }
 
 PayloadWriter& PayloadWriter::PutU8(std::uint8_t value) {

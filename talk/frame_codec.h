@@ -16,27 +16,41 @@
 
 namespace talk {
 
+// The two header layouts of wire_protocol.h: plain for the hello exchange, tagged after it.
+enum class Framing { kPlain, kTagged };
+
+constexpr std::size_t HeaderBytes(Framing framing) {
+  return framing == Framing::kTagged ? kTaggedHeaderBytes : kFrameHeaderBytes;
+}
+
 struct FrameHeader {
   std::uint8_t type = 0;
-  std::uint32_t length = 0;  // payload bytes that follow the header
+  std::uint32_t length = 0;      // payload bytes that follow the header
+  std::uint32_t request_id = 0;  // of a tagged header; 0 for a plain one
 };
 
 struct Frame {
   std::uint8_t type = 0;
+  std::uint32_t request_id = 0;
   std::string payload;
 };
 
-// Writes the 8 header bytes for a frame of `type` with `length` payload bytes into `out`.
-void EncodeFrameHeader(std::uint8_t type, std::uint32_t length,
-                       unsigned char out[kFrameHeaderBytes]);
+// Writes the header of a frame of `type` with `length` payload bytes into `out`, which has room
+// for HeaderBytes(framing) bytes. A plain header carries no id: `request_id` is not written.
+void EncodeFrameHeader(Framing framing, std::uint8_t type, std::uint32_t length,
+                       std::uint32_t request_id, unsigned char* out);
 
-// Reads the 8 header bytes at `in`. Fails with a text in *error when the magic is wrong, the flags
-// byte is not zero, the type is unknown or the length exceeds `max_payload`.
-bool DecodeFrameHeader(const unsigned char in[kFrameHeaderBytes], std::uint32_t max_payload,
+// Reads the HeaderBytes(framing) header bytes at `in`. Fails with a text in *error when the magic
+// is wrong, the flags byte is not the layout's (0 plain, kFlagRequestId tagged), the type is
+// unknown or the length exceeds `max_payload`.
+bool DecodeFrameHeader(Framing framing, const unsigned char* in, std::uint32_t max_payload,
                        FrameHeader* header, std::string* error);
 
-// A whole frame (header and payload) as bytes, for small frames.
+// A whole frame (header and payload) as bytes, for small frames: plain (the hello exchange) or
+// tagged with a request id.
 std::string EncodeFrame(std::uint8_t type, const std::string& payload);
+std::string EncodeTaggedFrame(std::uint8_t type, std::uint32_t request_id,
+                              const std::string& payload);
 
 // Appends payload fields in the protocol's encoding: little-endian integers, IEEE-754 doubles as
 // their 64 bits, strings as a u32 length and the bytes, maps and lists as a u32 count and their

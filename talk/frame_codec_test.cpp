@@ -10,32 +10,43 @@
 namespace talk {
 namespace {
 
-std::string Header(const char* start, std::uint32_t length) {
+std::string Header(const char* start, std::uint32_t length, std::uint32_t request_id = 0) {
   std::string h(start, 4);
   for (int i = 0; i < 4; ++i)
     h.push_back(static_cast<char>((length >> (8 * i)) & 0xFF));
+  for (int i = 0; i < 4; ++i)
+    h.push_back(static_cast<char>((request_id >> (8 * i)) & 0xFF));
   return h;
 }
 
-TEST(FrameHeader, EncodesTheLengthLittleEndianAndRejectsBadHeadersWithTheirTexts) {
-  unsigned char bytes[kFrameHeaderBytes];
-  EncodeFrameHeader(kSendChunk, 0x01020304u, bytes);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(bytes), 8), Header("TK\x09\0", 0x01020304));
+// A plain header (the hello exchange) has flags 0 and no id; a tagged one flags 1 and the id.
+// A frame of the other layout is a bad frame, never read with a shifted length.
+TEST(FrameHeader, EncodesLengthAndIdLittleEndianAndRejectsBadHeadersWithTheirTexts) {
+  unsigned char bytes[kTaggedHeaderBytes];
+  EncodeFrameHeader(Framing::kTagged, kSendChunk, 0x01020304u, 0x0A0B0C0Du, bytes);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(bytes), 12),
+            Header("TK\x09\x01", 0x01020304, 0x0A0B0C0D));
   FrameHeader header;
   std::string error;
+  ASSERT_TRUE(DecodeFrameHeader(Framing::kTagged, bytes, 0x01020304u, &header, &error));
+  EXPECT_EQ(header.request_id, 0x0A0B0C0Du);
   const struct {
+    Framing framing;
     const char* start;
     std::uint32_t length;
     const char* error;
-  } cases[] = {{"TX\x02\0", 0, "bad frame magic 0x54 0x58"},
-               {"TK\x0b\0", 0, "unknown frame type 0x0b"},
-               {"TK\x86\0", 0, "unknown frame type 0x86"},
-               {"TK\x83\x01", 0, "bad frame flags 0x01"},
-               {"TK\x83\0", 101, "frame of 101 bytes exceeds the maximum of 100 bytes"}};
+  } cases[] = {
+      {Framing::kPlain, "TX\x02\0", 0, "bad frame magic 0x54 0x58"},
+      {Framing::kTagged, "TK\x0b\x01", 0, "unknown frame type 0x0b"},
+      {Framing::kPlain, "TK\x86\0", 0, "unknown frame type 0x86"},
+      {Framing::kPlain, "TK\x83\x01", 0, "bad frame flags 0x01"},
+      {Framing::kTagged, "TK\x83\0", 0, "bad frame flags 0x00"},
+      {Framing::kTagged, "TK\x83\x03", 0, "bad frame flags 0x03"},
+      {Framing::kTagged, "TK\x83\x01", 101, "frame of 101 bytes exceeds the maximum of 100 bytes"}};
   for (const auto& c : cases) {
     const std::string bad = Header(c.start, c.length);
-    EXPECT_FALSE(DecodeFrameHeader(reinterpret_cast<const unsigned char*>(bad.data()), 100, &header,
-                                   &error));
+    EXPECT_FALSE(DecodeFrameHeader(c.framing, reinterpret_cast<const unsigned char*>(bad.data()),
+                                   100, &header, &error));
     EXPECT_EQ(error, c.error);
   }
 }

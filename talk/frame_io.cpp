@@ -7,52 +7,76 @@
 
 namespace talk {
 
-namespace {
-
 // Requests and most answers are a few bytes: such a frame leaves in one segment, so the peer is
 // woken once and finds it whole (with Nagle off, a separate header would be a packet and a
 // wake-up of its own, which dominates a run of many small requests).
-constexpr std::size_t kOneSegmentPayload = 4096;
+void PrepareFrame(Framing framing, std::uint8_t type, std::uint32_t request_id, const char* data,
+                  std::size_t size, FramePieces* pieces) {
+  constexpr std::size_t kOneSegmentPayload = sizeof pieces->head - kTaggedHeaderBytes;
+  EncodeFrameHeader(framing, type, static_cast<std::uint32_t>(size), request_id, pieces->head);
+  pieces->head_size = HeaderBytes(framing);
+  pieces->rest = nullptr;
+  pieces->rest_size = 0;
+  if (size <= kOneSegmentPayload) {
+    if (size != 0)
+      std::memcpy(pieces->head + pieces->head_size, data, size);
+    pieces->head_size += size;
+  } else {
+    pieces->rest = data;
+    pieces->rest_size = size;
+  }
+}
+
+namespace {
+
+IoStatus WritePieces(Socket& socket, const FramePieces& pieces, int timeout_ms,
+                     std::string* error) {
+  IoStatus status = socket.SendAll(pieces.head, pieces.head_size, timeout_ms, error);
+  if (status != IoStatus::kOk || pieces.rest_size == 0)
+    return status;
+  return socket.SendAll(pieces.rest, pieces.rest_size, timeout_ms, error);
+}
 
 }  // namespace
 
-IoStatus WriteFrame(Socket& socket, std::uint8_t type, const char* data, std::size_t size,
-                    int timeout_ms, std::string* error) {
-  unsigned char frame[kFrameHeaderBytes + kOneSegmentPayload];
-  EncodeFrameHeader(type, static_cast<std::uint32_t>(size), frame);
-  if (size <= kOneSegmentPayload) {
-    if (size != 0)
-      std::memcpy(frame + kFrameHeaderBytes, data, size);
-    return socket.SendAll(frame, kFrameHeaderBytes + size, timeout_ms, error);
-  }
-  IoStatus status = socket.SendAll(frame, kFrameHeaderBytes, timeout_ms, error);
-  if (status != IoStatus::kOk)
-    return status;
-  return socket.SendAll(data, size, timeout_ms, error);
-}
-
 IoStatus WriteFrame(Socket& socket, std::uint8_t type, const std::string& payload, int timeout_ms,
                     std::string* error) {
-  return WriteFrame(socket, type, payload.data(), payload.size(), timeout_ms, error);
+  FramePieces pieces;
+  PrepareFrame(Framing::kPlain, type, 0, payload.data(), payload.size(), &pieces);
+  return WritePieces(socket, pieces, timeout_ms, error);
 }
 
-IoStatus ReadFrameHeader(Socket& socket, std::uint32_t max_payload, int timeout_ms,
+IoStatus WriteTaggedFrame(Socket& socket, std::uint8_t type, std::uint32_t request_id,
+                          const char* data, std::size_t size, int timeout_ms, std::string* error) {
+  FramePieces pieces;
+  PrepareFrame(Framing::kTagged, type, request_id, data, size, &pieces);
+  return WritePieces(socket, pieces, timeout_ms, error);
+}
+
+IoStatus WriteTaggedFrame(Socket& socket, std::uint8_t type, std::uint32_t request_id,
+                          const std::string& payload, int timeout_ms, std::string* error) {
+  return WriteTaggedFrame(socket, type, request_id, payload.data(), payload.size(), timeout_ms,
+                          error);
+}
+
+IoStatus ReadFrameHeader(Socket& socket, Framing framing, std::uint32_t max_payload, int timeout_ms,
                          FrameHeader* header, std::string* error) {
-  unsigned char bytes[kFrameHeaderBytes];
-  IoStatus status = socket.ReceiveExact(bytes, sizeof bytes, timeout_ms, error);
+  unsigned char bytes[kTaggedHeaderBytes];
+  IoStatus status = socket.ReceiveExact(bytes, HeaderBytes(framing), timeout_ms, error);
   if (status != IoStatus::kOk)
     return status;
-  return DecodeFrameHeader(bytes, max_payload, header, error) ? IoStatus::kOk
-                                                              : IoStatus::kMalformed;
+  return DecodeFrameHeader(framing, bytes, max_payload, header, error) ? IoStatus::kOk
+                                                                       : IoStatus::kMalformed;
 }
 
-IoStatus ReadFrame(Socket& socket, std::uint32_t max_payload, int timeout_ms, Frame* frame,
-                   std::string* error) {
+IoStatus ReadFrame(Socket& socket, Framing framing, std::uint32_t max_payload, int timeout_ms,
+                   Frame* frame, std::string* error) {
   FrameHeader header;
-  IoStatus status = ReadFrameHeader(socket, max_payload, timeout_ms, &header, error);
+  IoStatus status = ReadFrameHeader(socket, framing, max_payload, timeout_ms, &header, error);
   if (status != IoStatus::kOk)
     return status;
   frame->type = header.type;
+  frame->request_id = header.request_id;
   // resize keeps the capacity of a reused frame: no fresh allocation per chunk.
   frame->payload.resize(header.length);
   if (header.length == 0)

@@ -39,7 +39,8 @@ Socket& Socket::operator=(Socket&& other) noexcept {
   return *this;
 }
 
-IoStatus Socket::Wait(bool for_read, int timeout_ms, std::string* error) const {
+IoStatus Socket::Wait(bool for_read, bool watch_read, int timeout_ms, bool* readable,
+                      std::string* error) const {
   int wait = timeout_ms;
   bool by_deadline = false;
   if (has_deadline_) {
@@ -48,15 +49,23 @@ IoStatus Socket::Wait(bool for_read, int timeout_ms, std::string* error) const {
     if (by_deadline)
       wait = left;
   }
-  const IoStatus ready = detail::WaitReady(
-      handle_, for_read ? detail::WaitFor::kRead : detail::WaitFor::kWrite, wait, error);
-  if (ready == IoStatus::kTimedOut && by_deadline)
+  const detail::WaitFor what = for_read     ? detail::WaitFor::kRead
+                               : watch_read ? detail::WaitFor::kReadOrWrite
+                                            : detail::WaitFor::kWrite;
+  const IoStatus ready = detail::WaitReady(handle_, what, wait, readable, error);
+  if (ready == IoStatus::kTimedOut && by_deadline) {
     *error = "time-out: the exchange took longer than allowed";
-  else if (ready == IoStatus::kTimedOut)
+    return IoStatus::kPastDeadline;
+  }
+  if (ready == IoStatus::kTimedOut)
     *error = std::string("time-out: ") +
              (for_read ? "no data from the peer" : "peer accepted no data") + " for " +
              std::to_string(timeout_ms) + " ms";
   return ready;
+}
+
+IoStatus Socket::WaitReadable(int timeout_ms, std::string* error) const {
+  return Wait(true, false, timeout_ms, nullptr, error);
 }
 
 void Socket::Close() {
@@ -67,19 +76,34 @@ void Socket::Close() {
 }
 
 IoStatus Socket::SendAll(const void* data, std::size_t size, int timeout_ms, std::string* error) {
+  std::size_t sent = 0;
+  return Send(data, size, timeout_ms, false, &sent, error);
+}
+
+IoStatus Socket::SendWatching(const void* data, std::size_t size, int timeout_ms, std::size_t* sent,
+                              std::string* error) {
+  return Send(data, size, timeout_ms, true, sent, error);
+}
+
+IoStatus Socket::Send(const void* data, std::size_t size, int timeout_ms, bool watch_read,
+                      std::size_t* sent, std::string* error) {
   const char* next = static_cast<const char*>(data);
-  while (size > 0) {
-    long sent = detail::SendOnce(handle_, next, std::min(size, kMaxBytesPerCall), error);
-    if (sent < 0)
+  *sent = 0;
+  while (*sent < size) {
+    long once =
+        detail::SendOnce(handle_, next + *sent, std::min(size - *sent, kMaxBytesPerCall), error);
+    if (once < 0)
       return IoStatus::kFailed;
-    if (sent == 0) {
-      IoStatus ready = Wait(false, timeout_ms, error);
-      if (ready != IoStatus::kOk)
-        return ready;
+    if (once > 0) {
+      *sent += static_cast<std::size_t>(once);
       continue;
     }
-    next += sent;
-    size -= static_cast<std::size_t>(sent);
+    bool readable = false;
+    IoStatus ready = Wait(false, watch_read, timeout_ms, &readable, error);
+    if (ready != IoStatus::kOk)
+      return ready;
+    if (readable)
+      return IoStatus::kReadable;
   }
   return IoStatus::kOk;
 }
@@ -100,7 +124,7 @@ IoStatus Socket::ReceiveSome(void* data, std::size_t capacity, int timeout_ms,
     }
     if (got == -2)
       return IoStatus::kFailed;
-    IoStatus ready = Wait(true, timeout_ms, error);
+    IoStatus ready = WaitReadable(timeout_ms, error);
     if (ready != IoStatus::kOk)
       return ready;
   }

@@ -22,11 +22,13 @@ using NativeSocket = std::intptr_t;
 constexpr NativeSocket kNoSocket = -1;
 
 enum class IoStatus {
-  kOk,         // the whole request was done
-  kClosed,     // the peer closed the connection (orderly end of stream)
-  kTimedOut,   // nothing moved for the whole time-out
-  kFailed,     // an operating-system error; the error text says which
-  kMalformed,  // (frame_io only) a frame header that breaks the protocol; the codec's text
+  kOk,            // the whole request was done
+  kClosed,        // the peer closed the connection (orderly end of stream)
+  kTimedOut,      // nothing moved for the whole time-out
+  kPastDeadline,  // the socket's deadline (SetDeadline) cut the wait short
+  kFailed,        // an operating-system error; the error text says which
+  kMalformed,     // (frame_io only) a frame header that breaks the protocol; the codec's text
+  kReadable,      // (SendWatching only) the peer sent something before all was sent
 };
 
 using Deadline = std::chrono::steady_clock::time_point;
@@ -46,7 +48,7 @@ class Socket {
   // Closes the handle if open; safe to call twice.
   void Close();
 
-  // Every later wait ends by `deadline` too: a wait cut short by it gives kTimedOut with
+  // Every later wait ends by `deadline` too: a wait cut short by it gives kPastDeadline with
   // "time-out: the exchange took longer than allowed". ClearDeadline ends that.
   void SetDeadline(Deadline deadline) {
     deadline_ = deadline;
@@ -74,6 +76,12 @@ class Socket {
   // Sends all `size` bytes. Fails with kTimedOut when the peer accepts no byte for `timeout_ms`.
   IoStatus SendAll(const void* data, std::size_t size, int timeout_ms, std::string* error);
 
+  // As SendAll, but while the peer accepts nothing it also watches for the peer's bytes: kReadable
+  // as soon as a byte (or the end of the stream) can be read before all was sent, so the caller
+  // can hear a peer that answered early and stopped reading. *sent gets the bytes sent.
+  IoStatus SendWatching(const void* data, std::size_t size, int timeout_ms, std::size_t* sent,
+                        std::string* error);
+
   // Receives exactly `size` bytes. kClosed when the stream ends first (also in the middle),
   // kTimedOut when no byte arrives for `timeout_ms`.
   IoStatus ReceiveExact(void* data, std::size_t size, int timeout_ms, std::string* error);
@@ -85,17 +93,19 @@ class Socket {
 
   // Waits until a byte, or the end of the stream, can be read: kOk, or kTimedOut after
   // `timeout_ms` (or at the deadline) with the time-out text.
-  IoStatus WaitReadable(int timeout_ms, std::string* error) const {
-    return Wait(true, timeout_ms, error);
-  }
+  IoStatus WaitReadable(int timeout_ms, std::string* error) const;
 
   // Ends the sending direction (the peer reads end of stream); receiving goes on.
   void ShutdownSend();
 
  private:
-  // Waits until the socket can be read or written, at most `timeout_ms` and not past the
-  // deadline; a time-out gets its text in *error.
-  IoStatus Wait(bool for_read, int timeout_ms, std::string* error) const;
+  // Waits until the socket can be read, written (or, `watch_read`, either), at most `timeout_ms`
+  // and not past the deadline; a time-out gets its text in *error. *readable (when not null)
+  // tells whether the socket can be read.
+  IoStatus Wait(bool for_read, bool watch_read, int timeout_ms, bool* readable,
+                std::string* error) const;
+  IoStatus Send(const void* data, std::size_t size, int timeout_ms, bool watch_read,
+                std::size_t* sent, std::string* error);
 
   NativeSocket handle_ = kNoSocket;
   Deadline deadline_;

@@ -10,11 +10,13 @@
 namespace talk {
 namespace detail {
 
-enum class WaitFor { kRead, kWrite };
+enum class WaitFor { kRead, kWrite, kReadOrWrite };
 
-// Waits until `socket` is readable (or closed by the peer) or writable. kOk when ready,
-// kTimedOut after `timeout_ms` (negative: no limit), kFailed with *error on an error.
-IoStatus WaitReady(NativeSocket socket, WaitFor what, int timeout_ms, std::string* error);
+// Waits until `socket` is readable (or closed by the peer) or writable, or (kReadOrWrite) either.
+// kOk when ready, with *readable (when not null) telling whether it can be read; kTimedOut after
+// `timeout_ms` (negative: no limit), kFailed with *error on an error.
+IoStatus WaitReady(NativeSocket socket, WaitFor what, int timeout_ms, bool* readable,
+                   std::string* error);
 
 // One non-blocking send of at most `size` bytes: the count sent, 0 when the socket would block,
 // -1 on an error (text in *error). Never raises SIGPIPE.

@@ -50,7 +50,7 @@ int ConnectOne(int fd, const addrinfo* address, int timeout_ms) {
   if (errno != EINPROGRESS)
     return errno;
   std::string ignored;
-  IoStatus ready = detail::WaitReady(fd, detail::WaitFor::kWrite, timeout_ms, &ignored);
+  IoStatus ready = detail::WaitReady(fd, detail::WaitFor::kWrite, timeout_ms, nullptr, &ignored);
   if (ready == IoStatus::kTimedOut)
     return ETIMEDOUT;
   int so_error = 0;
@@ -142,7 +142,7 @@ IoStatus Socket::Accept(int timeout_ms, Socket* out, std::string* error) {
       *error = "accept failed: " + ErrorText(errno);
       return IoStatus::kFailed;
     }
-    IoStatus ready = detail::WaitReady(handle_, detail::WaitFor::kRead, timeout_ms, error);
+    IoStatus ready = detail::WaitReady(handle_, detail::WaitFor::kRead, timeout_ms, nullptr, error);
     if (ready == IoStatus::kTimedOut)
       *error = "time-out: no client connected";
     if (ready != IoStatus::kOk)
@@ -157,14 +157,21 @@ void Socket::ShutdownSend() {
 
 namespace detail {
 
-IoStatus WaitReady(NativeSocket socket, WaitFor what, int timeout_ms, std::string* error) {
+IoStatus WaitReady(NativeSocket socket, WaitFor what, int timeout_ms, bool* readable,
+                   std::string* error) {
   pollfd entry{};
   entry.fd = static_cast<int>(socket);
-  entry.events = what == WaitFor::kRead ? POLLIN : POLLOUT;
+  entry.events = what == WaitFor::kRead    ? POLLIN
+                 : what == WaitFor::kWrite ? POLLOUT
+                                           : POLLIN | POLLOUT;
   for (;;) {
     int rc = poll(&entry, 1, timeout_ms < 0 ? -1 : timeout_ms);
-    if (rc > 0)
-      return IoStatus::kOk;  // error and hang-up states show in the next call
+    if (rc > 0) {
+      // Error and hang-up states show in the next call; a read reports them best.
+      if (readable != nullptr)
+        *readable = (entry.revents & (POLLIN | POLLHUP | POLLERR)) != 0;
+      return IoStatus::kOk;
+    }
     if (rc == 0)
       return IoStatus::kTimedOut;
     if (errno != EINTR) {

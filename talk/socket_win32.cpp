@@ -73,7 +73,7 @@ int ConnectOne(SOCKET s, const addrinfo* address, int timeout_ms) {
     return error;
   std::string ignored;
   IoStatus ready = detail::WaitReady(static_cast<NativeSocket>(s), detail::WaitFor::kWrite,
-                                     timeout_ms, &ignored);
+                                     timeout_ms, nullptr, &ignored);
   if (ready == IoStatus::kTimedOut)
     return WSAETIMEDOUT;
   int so_error = 0;
@@ -167,7 +167,7 @@ IoStatus Socket::Accept(int timeout_ms, Socket* out, std::string* error) {
       *error = "accept failed: " + ErrorText(code);
       return IoStatus::kFailed;
     }
-    IoStatus ready = detail::WaitReady(handle_, detail::WaitFor::kRead, timeout_ms, error);
+    IoStatus ready = detail::WaitReady(handle_, detail::WaitFor::kRead, timeout_ms, nullptr, error);
     if (ready == IoStatus::kTimedOut)
       *error = "time-out: no client connected";
     if (ready != IoStatus::kOk)
@@ -182,18 +182,25 @@ void Socket::ShutdownSend() {
 
 namespace detail {
 
-IoStatus WaitReady(NativeSocket socket, WaitFor what, int timeout_ms, std::string* error) {
-  fd_set main_set, except_set;
-  FD_ZERO(&main_set);
+IoStatus WaitReady(NativeSocket socket, WaitFor what, int timeout_ms, bool* readable,
+                   std::string* error) {
+  fd_set read_set, write_set, except_set;
+  FD_ZERO(&read_set);
+  FD_ZERO(&write_set);
   FD_ZERO(&except_set);
-  FD_SET(Native(socket), &main_set);
+  FD_SET(Native(socket), &read_set);
+  FD_SET(Native(socket), &write_set);
   FD_SET(Native(socket), &except_set);
   timeval limit{timeout_ms / 1000, (timeout_ms % 1000) * 1000};
-  int rc = select(0, what == WaitFor::kRead ? &main_set : nullptr,
-                  what == WaitFor::kWrite ? &main_set : nullptr, &except_set,
+  int rc = select(0, what != WaitFor::kWrite ? &read_set : nullptr,
+                  what != WaitFor::kRead ? &write_set : nullptr, &except_set,
                   timeout_ms < 0 ? nullptr : &limit);
-  if (rc > 0)
-    return IoStatus::kOk;  // an error state shows in the next call
+  if (rc > 0) {
+    // An error state shows in the next call.
+    if (readable != nullptr)
+      *readable = what != WaitFor::kWrite && FD_ISSET(Native(socket), &read_set);
+    return IoStatus::kOk;
+  }
   if (rc == 0)
     return IoStatus::kTimedOut;
   *error = "select failed: " + ErrorText(WSAGetLastError());

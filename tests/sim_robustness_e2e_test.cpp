@@ -42,7 +42,7 @@ TEST(SimulatorProgram, BadStationFilesAndCommandLinesEndWithStatus2AndTheReason)
 }
 
 using talk::testing::ReadRequest;  // reads any frame, type 0 once the simulator closed
-using talk::testing::Reply;        // writes any frame
+using talk::testing::SendRaw;
 
 class SimRobustnessE2E : public e2e::SimFixture {
  protected:
@@ -61,8 +61,8 @@ class SimRobustnessE2E : public e2e::SimFixture {
     return text;
   }
   void Hello(talk::Socket& socket) {
-    Reply(socket, talk::kHello, talk::EncodeU32(talk::kProtocolVersion));
-    EXPECT_EQ(talk::kHelloOk, ReadRequest(socket).type);
+    SendRaw(socket, talk::EncodeFrame(talk::kHello, talk::EncodeU32(talk::kProtocolVersion)));
+    EXPECT_EQ(talk::kHelloOk, ReadRequest(socket, talk::Framing::kPlain).type);
   }
 };
 
@@ -72,9 +72,9 @@ TEST_F(SimRobustnessE2E, AFrameLongNameGetsAnErrorWithinTheFrameBound) {
   const std::string name(talk::kDefaultMaxFrameBytes - 4, 'n');
   talk::Socket socket = Connect();
   Hello(socket);
-  Reply(socket, talk::kReceive, talk::EncodeText(name));
+  SendRaw(socket, talk::EncodeTaggedFrame(talk::kReceive, 1, talk::EncodeText(name)));
   EXPECT_EQ("unknown value \"" + name.substr(0, 256) + "...\"", ReadText(socket, talk::kError));
-  Reply(socket, talk::kMachineName, "");
+  SendRaw(socket, talk::EncodeTaggedFrame(talk::kMachineName, 2, ""));
   EXPECT_EQ("M", ReadText(socket, talk::kOk));
   socket.Close();
   EXPECT_EQ((std::vector<std::string>{"CONNECT", "RECEIVE\t" + name, "MACHINE_NAME", "DISCONNECT"}),
@@ -91,6 +91,9 @@ TEST_F(SimRobustnessE2E, SilentClientsKeepNoOneWaitingAndAHeldControllerAnswersB
   busy.SetConnection("127.0.0.1", port_);
   EXPECT_FALSE(busy.Open());
   EXPECT_EQ(-2, busy.TalkObject()->connectionState);
+  EXPECT_EQ("controller at 127.0.0.1 port " + port_ +
+                " refused the connection: the controller is busy with another client",
+            busy.LastLinkError());
   holder.Close();
   MTalkClient next;
   OpenClient(&next);

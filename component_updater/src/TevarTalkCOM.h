@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace talk {
 class Session;
@@ -68,8 +69,8 @@ class CTevarTalkCOM {
   std::int32_t connectionState;
 
   // Requests. Each throws CTevarTalkError when the controller answers with an error (its text is
-  // the message), when the connection is lost or times out, or on a protocol violation; the
-  // connection is closed after all but the first.
+  // the message), when the connection is lost or times out (also at the request limit), or on a
+  // protocol violation; the connection is closed after all but the first.
   std::string GetMachineName();
   std::map<std::string, std::string> GetComponentsMap();
   std::map<std::string, std::string> GetOptionsMap();
@@ -77,19 +78,40 @@ class CTevarTalkCOM {
   // returns the controller's result. `flag` is passed to the controller.
   bool Capabilities(std::map<std::string, CAxis>& channels, bool flag);
   // Transfers `data` to the component `name`; returns when the controller confirmed it. The data
-  // is streamed from this parameter and released with it when the call returns or throws.
+  // is streamed from this parameter and released with it when the call returns or throws. An
+  // error the controller answers while it takes no more bytes ends the transfer at once, with the
+  // controller's text, and closes the connection (the transfer was cut).
   bool Send(std::string name, std::string data);
   // `error`, when given, is set to 0 on success and -1 on failure (before the throw).
   bool Receive(std::string name, std::string& value, long* error);
   bool Set(const char* name, double value, Position::Reference reference, long* error);
 
+  // Extensions of this library beyond the interface the program was written against:
+
+  // The reason of the object's most recent failure: after a constructor that left
+  // connectionState negative, why the connection failed (refused with the controller's reason,
+  // busy, not reachable, no hello answer in time); after a request that threw, the error's
+  // message. Empty while nothing has failed.
+  const std::string& LastError() const { return last_error_; }
+
+  // `callback` (may be null, the default) is called with `user` and a text for every frame that
+  // the library dropped because it answered no open request (a controller's late, doubled or
+  // unasked-for answer): at most 16 texts after each request, then one counting the rest.
+  void SetNoticeCallback(ErrorCallback callback, void* user);
+
  private:
   [[noreturn]] void Fail(const std::string& text);
   talk::Session& Ready();
-  // Runs one request and returns the OK payload; throws on every failure.
-  std::string Request(std::uint8_t type, const std::string& payload);
+  // Runs one request and returns the OK payload; throws on every failure. `subject` names the
+  // value or channel in a time-out text.
+  std::string Request(std::uint8_t type, const std::string& payload,
+                      const std::string& subject = std::string());
+  void PassOnNotices();
 
   ErrorCallback callback_;
   void* user_;
+  ErrorCallback notice_callback_ = nullptr;
+  void* notice_user_ = nullptr;
+  std::string last_error_;
   std::unique_ptr<talk::Session> session_;
 };

@@ -1,4 +1,6 @@
 // The process entry on POSIX: the command line arrives split, so start-up takes it as it is.
+#include <csignal>
+
 #include "application.h"
 #include "crashlog.h"
 #include "startup.h"
@@ -14,5 +16,9 @@ CNWinApp theApp;
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Output to a reader that has gone (`component_updater -? | head -1`, a closed stderr pipe)
+  // fails the write instead of ending the process unlogged: the help and the boxes check what
+  // they wrote, and the run ends with its own status.
+  std::signal(SIGPIPE, SIG_IGN);
   return RunProgram(argc, argv, nullptr, nullptr);
 }

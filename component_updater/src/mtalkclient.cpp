@@ -7,6 +7,16 @@
 
 #include "errtrace.h"
 
+namespace {
+
+// A controller that answers what was not asked is misbehaving: the operator's log keeps each
+// frame the library dropped for it.
+void LogDroppedFrame(void* /*user*/, const char* text) {
+  MERRLOG("MTalkClient: %s", text);
+}
+
+}  // namespace
+
 MTalkClient::MTalkClient() : connected(false) {}
 
 MTalkClient::~MTalkClient() = default;
@@ -38,28 +48,34 @@ bool MTalkClient::inst_mt_client() {
     }
     // A retried open replaces the object of the failed one, which closes its connection.
     talk = std::move(created);
+    constructionError.clear();
   } catch (const CTevarTalkError& error) {
-    last_error_ = error.message;
+    // The earlier object, if any, goes too: what failed last is this construction.
+    talk.reset();
+    constructionError = error.message;
     std::printf("  error '%s'\n", error.message.c_str());
     std::printf("instantiating TevarTalkCOM client object ...... failed.\n");
     std::fflush(stdout);
     return false;
   }
   talk->postConnectFlag = true;
+  talk->SetNoticeCallback(&LogDroppedFrame, nullptr);
   bool result = true;
   if (talk->connectionState < 0) {
     MERRLOG("inst_mt:client(): no machine connection");
-    last_error_ = "no machine connection";
     result = false;
   }
   MTRACE(0, "inst_mt_client(): ................................... done");
   return result;
 }
 
-void MTalkClient::NoteFailure(const std::string& text) {
-  last_error_ = text;
+void MTalkClient::NoteFailure() {
   if (lost_reason_.empty() && connected && talk && talk->connectionState < 0)
-    lost_reason_ = text;
+    lost_reason_ = talk->LastError();
+}
+
+std::string MTalkClient::LastLinkError() const {
+  return talk ? talk->LastError() : constructionError;
 }
 
 CTevarTalkCOM& MTalkClient::Talk() {
@@ -93,7 +109,7 @@ bool MTalkClient::Send(const char* name, std::string data) {
     Talk().Send(name != nullptr ? name : "", std::move(data));
   } catch (const CTevarTalkError& error) {
     std::string().swap(data);
-    NoteFailure(error.message);
+    NoteFailure();
     MERRTRACE("%s(): error '%s'", "MTalkClient::Send", error.message.c_str());
     return false;
   }
@@ -105,7 +121,7 @@ bool MTalkClient::Receive(const char* name, std::string& value) {
   try {
     Talk().Receive(name != nullptr ? name : "", value, nullptr);
   } catch (const CTevarTalkError& error) {
-    NoteFailure(error.message);
+    NoteFailure();
     MERRTRACE("%s(): error '%s'", "MTalkClient::Receive", error.message.c_str());
     return false;
   }
@@ -116,7 +132,7 @@ bool MTalkClient::Set(const char* name, double value) {
   try {
     Talk().Set(name, value, Position::NoReference, nullptr);
   } catch (const CTevarTalkError& error) {
-    NoteFailure(error.message);
+    NoteFailure();
     MERRTRACE("%s(): error '%s'", "MTalkClient::Set", error.message.c_str());
     return false;
   }

@@ -1,7 +1,8 @@
 // MTalkClient: the program's wrapper around the machine-talk library. The update run creates one
 // on its stack, sets host and port, opens it once and hands it to the update steps by pointer.
 // The transfer operations (Send, Receive, Set) turn the library's CTevarTalkError into false with
-// an error-trace entry; the reading operations pass the library's exceptions through.
+// an error-trace entry; the reading operations pass the library's exceptions through. Frames the
+// library drops because they answer no open request are written to the error log.
 //
 // Threads: main thread only. The client owns its talk object.
 #pragma once
@@ -42,25 +43,26 @@ class MTalkClient {
   bool Receive(const char* name, std::string& value);
   bool Set(const char* name, double value);
 
-  // The reason of the client's most recent failure in the machine-talk library's words: why the
-  // connection could not be made, or the text of the last transfer that failed. Empty while
-  // nothing failed.
-  std::string LastLinkError() const { return last_error_; }
-  // The text of the failure that lost an open connection; empty while it stands.
-  std::string LostConnectionReason() const { return lost_reason_; }
-
   // For tests and the update run: whether an open succeeded, and the talk object (may be null).
   bool IsConnected() const { return connected; }
   CTevarTalkCOM* TalkObject() const { return talk.get(); }
 
+  // Why the link last failed: the talk object's LastError() (a failed open or transfer), or, when
+  // the talk object's constructor threw and no object is stored, that exception's text. Empty
+  // while nothing has failed. For reports only: no trace or log line depends on it.
+  std::string LastLinkError() const;
+  // The text of the transfer failure that lost an open connection; empty while it stands. Later
+  // failures only say that there is no connection, so this is the reason a report can give.
+  std::string LostConnectionReason() const { return lost_reason_; }
+
  private:
   CTevarTalkCOM& Talk();
-  void NoteFailure(const std::string& text);
+  void NoteFailure();
 
   std::unique_ptr<CTevarTalkCOM> talk;  // none until opened
   bool connected;                       // true once an open succeeded; never reset
   std::string host;
   std::string port;
-  std::string last_error_;
-  std::string lost_reason_;
+  std::string constructionError;  // the text of the last constructor that threw
+  std::string lost_reason_;       // the failure that lost an open connection
 };

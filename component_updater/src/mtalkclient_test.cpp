@@ -48,7 +48,8 @@ FakePeer::Script Serve(std::function<void(Socket&, const Frame&)> answer) {
 }
 
 TEST_F(MTalkClientTest, BothEmptyUsesTheDefaultConnectionAndASecondOpenKeepsTheTalkObject) {
-  FakePeer peer(Serve([](Socket& s, const Frame&) { Reply(s, talk::kOk, talk::EncodeText("M")); }));
+  FakePeer peer(
+      Serve([](Socket& s, const Frame& f) { Reply(s, f, talk::kOk, talk::EncodeText("M")); }));
   connection_.Set(peer.connection().c_str());
   MTalkClient client;
   EXPECT_FALSE(client.IsConnected());
@@ -86,7 +87,8 @@ TEST_F(MTalkClientTest, OneMissingHalfKeepsTheBlankInTheConnectionText) {
 
 TEST_F(MTalkClientTest, AnUnreachableMachineIsLoggedAndOpenFails) {
   MTalkClient client;
-  client.SetConnection("127.0.0.1", UnusedPort());
+  const std::string port = UnusedPort();
+  client.SetConnection("127.0.0.1", port);
   EXPECT_FALSE(client.Open());
   EXPECT_FALSE(client.IsConnected());
   ASSERT_NE(client.TalkObject(), nullptr);
@@ -94,9 +96,15 @@ TEST_F(MTalkClientTest, AnUnreachableMachineIsLoggedAndOpenFails) {
   EXPECT_EQ(sink_.ErrorLog(),
             (std::vector<std::string>{"inst_mt:client(): no machine connection"}));
   EXPECT_EQ(sink_.Texts(diag::Kind::kTrace).back(), kDone);
+  EXPECT_EQ(client.LastLinkError().rfind("connect to 127.0.0.1 port " + port + " failed: ", 0), 0u);
   // A second open tries again with a new talk object.
   EXPECT_FALSE(client.Open());
   EXPECT_EQ(sink_.ErrorLog().size(), 2u);
+  // One whose library throws leaves no object, and its reason replaces the earlier one.
+  client.SetConnection("127.0.0.1", "0");
+  EXPECT_FALSE(client.Open());
+  EXPECT_EQ(client.TalkObject(), nullptr);
+  EXPECT_EQ(client.LastLinkError().rfind("invalid connection text", 0), 0u);
 }
 
 TEST_F(MTalkClientTest, AThrowingLibraryWritesTheConsoleLinesAndStoresNoObject) {
@@ -122,8 +130,10 @@ TEST_F(MTalkClientTest, AThrowingLibraryWritesTheConsoleLinesAndStoresNoObject) 
 TEST_F(MTalkClientTest, AFailedSendReturnsFalseWithOneEntryAndReleasesTheContent) {
   std::size_t received_bytes = 0;
   FakePeer peer(Serve([&](Socket& s, const Frame& frame) {
-    if (frame.type == talk::kSendChunk && (received_bytes += frame.payload.size()) == 3000000)
-      Reply(s, talk::kError, talk::EncodeText("flash failed"));
+    if (frame.type != talk::kSendChunk || (received_bytes += frame.payload.size()) != 3000000)
+      return;
+    talk::testing::SendRaw(s, talk::EncodeTaggedFrame(talk::kOk, 0, ""));  // dropped, and logged
+    Reply(s, frame, talk::kError, talk::EncodeText("flash failed"));
   }));
   MTalkClient client;
   client.SetConnection("127.0.0.1", peer.port());
@@ -136,6 +146,11 @@ TEST_F(MTalkClientTest, AFailedSendReturnsFalseWithOneEntryAndReleasesTheContent
   EXPECT_EQ(diag::CurrentContextEntries(),
             (std::vector<std::string>{"MTalkClient::Send(): error 'flash failed'"}));
   EXPECT_EQ(received_bytes, 3000000u);
+  EXPECT_EQ(client.LastLinkError(), "flash failed");
+  EXPECT_EQ(sink_.Texts(diag::Kind::kErrorLog),
+            (std::vector<std::string>{"MTalkClient: dropped a frame that answers no open request: "
+                                      "type 131, request id 0, 0 payload bytes (request 1 is "
+                                      "open)"}));
 }
 
 TEST_F(MTalkClientTest, TransfersOnAnUnopenedClientFailLikeLibraryErrors) {

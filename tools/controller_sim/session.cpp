@@ -1,6 +1,8 @@
 // The per-connection protocol loop. Transfers are not read with ReadFrame: their chunks go through
 // one reused buffer and straight into the checksum, so that a transfer of hundreds of megabytes
-// costs the simulator well under a megabyte of memory, not a copy of the payload.
+// costs the simulator well under a megabyte of memory, not a copy of the payload. Every frame
+// after the hello carries the id of the request it belongs to: answers and keep-alives copy the
+// id of the request being served.
 #include "session.h"
 
 #include <chrono>
@@ -44,6 +46,8 @@ class Session {
   bool ReceiveChunks(Transfer* transfer);
   bool ReceiveChunk(Transfer* transfer, std::uint32_t length);
   bool WaitMinimumSendTime(std::chrono::steady_clock::time_point start);
+  Next AnswerHello(std::uint8_t type, const std::string& payload);
+  Next Sent(talk::IoStatus status, const std::string& error);
   Next Reply(std::uint8_t type, const std::string& payload, std::size_t entries = 0);
   Next ReplyMap(const std::map<std::string, std::string>& map);
   Next ProtocolError(const std::string& what);
@@ -52,6 +56,7 @@ class Session {
   Controller* controller_;
   const Limits& limits_;
   std::vector<char> buffer_;
+  std::uint32_t request_id_ = 0;  // of the request being served
 };
 
 void Report(const std::string& text) {
@@ -87,8 +92,10 @@ talk::IoStatus Session::ReadRequest(talk::Frame* request, std::string* error) {
   if (status != talk::IoStatus::kOk)
     return status;
   socket_.SetDeadline(In(limits_.request_ms));
-  status = talk::ReadFrame(socket_, talk::kDefaultMaxFrameBytes, -1, request, error);
+  status = talk::ReadFrame(socket_, talk::Framing::kTagged, talk::kDefaultMaxFrameBytes, -1,
+                           request, error);
   socket_.ClearDeadline();
+  request_id_ = request->request_id;
   return status;
 }
 
@@ -96,15 +103,18 @@ talk::IoStatus Session::ReadRequest(talk::Frame* request, std::string* error) {
 bool Session::Hello(std::uint32_t version) {
   const bool accepted = controller_->Connect();
   Next next = Next::kContinue;
+  // The hello's answer is a plain frame, which a client of any protocol version can read.
   if (version != talk::kProtocolVersion) {
-    Reply(talk::kError,
-          talk::EncodeText("unsupported protocol version " + std::to_string(version)));
+    AnswerHello(talk::kError,
+                talk::EncodeText("unsupported protocol version " + std::to_string(version) +
+                                 " (this controller speaks version " +
+                                 std::to_string(talk::kProtocolVersion) + ")"));
     next = Next::kClose;
   } else if (!accepted) {
-    Reply(talk::kRefused, talk::EncodeText("the controller refuses the machine connection"));
+    AnswerHello(talk::kRefused, talk::EncodeText("the controller refuses the machine connection"));
     next = Next::kClose;
   } else {
-    next = Reply(talk::kHelloOk, talk::EncodeU32(talk::kProtocolVersion));
+    next = AnswerHello(talk::kHelloOk, talk::EncodeU32(talk::kProtocolVersion));
   }
   if (next == Next::kClose)
     controller_->Disconnect();
@@ -187,7 +197,7 @@ Next Session::HandleSend(const talk::Frame& request) {
 
 bool Session::ReceiveChunks(Transfer* transfer) {
   while (!transfer->ShouldDrop() && !transfer->Complete()) {
-    unsigned char header_bytes[talk::kFrameHeaderBytes];
+    unsigned char header_bytes[talk::kTaggedHeaderBytes];
     std::string error;
     talk::FrameHeader header;
     const talk::IoStatus status =
@@ -196,8 +206,10 @@ bool Session::ReceiveChunks(Transfer* transfer) {
       controller_->FailSend(*transfer, kReasonConnectionLost);
       return false;
     }
-    if (!talk::DecodeFrameHeader(header_bytes, talk::kDefaultMaxFrameBytes, &header, &error) ||
-        header.type != talk::kSendChunk ||
+    // A chunk belongs to the transfer whose SEND_BEGIN carried its id.
+    if (!talk::DecodeFrameHeader(talk::Framing::kTagged, header_bytes, talk::kDefaultMaxFrameBytes,
+                                 &header, &error) ||
+        header.type != talk::kSendChunk || header.request_id != request_id_ ||
         header.length > transfer->total_size() - transfer->received()) {
       controller_->FailSend(*transfer, kReasonProtocolError);
       ProtocolError(error.empty() ? "bad chunk during a transfer" : error);
@@ -245,8 +257,8 @@ bool Session::WaitMinimumSendTime(std::chrono::steady_clock::time_point start) {
     std::this_thread::sleep_for(
         std::min<std::chrono::steady_clock::duration>(deadline - now, interval));
     std::string error;
-    if (talk::WriteFrame(socket_, talk::kKeepAlive, std::string(), kWriteTimeoutMs, &error) !=
-        talk::IoStatus::kOk)
+    if (talk::WriteTaggedFrame(socket_, talk::kKeepAlive, request_id_, std::string(),
+                               kWriteTimeoutMs, &error) != talk::IoStatus::kOk)
       return false;
   }
   return true;
@@ -262,11 +274,20 @@ Next Session::Reply(std::uint8_t type, const std::string& payload, std::size_t e
                  talk::EncodeText("the answer (" + std::to_string(payload.size()) + " bytes, " +
                                   std::to_string(entries) + " entries) exceeds the frame bounds"));
   }
-  if (talk::WriteFrame(socket_, type, payload, kWriteTimeoutMs, &error) != talk::IoStatus::kOk) {
-    Report("cannot answer the client: " + error);
-    return Next::kClose;
-  }
-  return Next::kContinue;
+  return Sent(talk::WriteTaggedFrame(socket_, type, request_id_, payload, kWriteTimeoutMs, &error),
+              error);
+}
+
+Next Session::AnswerHello(std::uint8_t type, const std::string& payload) {
+  std::string error;
+  return Sent(talk::WriteFrame(socket_, type, payload, kWriteTimeoutMs, &error), error);
+}
+
+Next Session::Sent(talk::IoStatus status, const std::string& error) {
+  if (status == talk::IoStatus::kOk)
+    return Next::kContinue;
+  Report("cannot answer the client: " + error);
+  return Next::kClose;
 }
 
 Next Session::ReplyMap(const std::map<std::string, std::string>& map) {
@@ -283,7 +304,8 @@ bool ReadHello(talk::Socket& socket, const Limits& limits, std::uint32_t* versio
   talk::Frame hello;
   std::string error;
   socket.SetDeadline(In(limits.hello_ms));
-  const talk::IoStatus status = talk::ReadFrame(socket, kMaxHelloBytes, -1, &hello, &error);
+  const talk::IoStatus status =
+      talk::ReadFrame(socket, talk::Framing::kPlain, kMaxHelloBytes, -1, &hello, &error);
   socket.ClearDeadline();
   if (status != talk::IoStatus::kOk) {
     if (status != talk::IoStatus::kClosed)

@@ -17,13 +17,16 @@ namespace sim {
 namespace {
 
 using talk::EncodeFrame;
+using talk::EncodeTaggedFrame;
 
 TEST(ServeClient, EachClientIsCutOffInTimeAndJournaledOnlyWhenItHeldTheController) {
   Limits limits;
   limits.hello_ms = limits.idle_ms = limits.request_ms = limits.transfer_idle_ms = 200;
   limits.busy_wait_ms = 100;
-  const std::string hello = EncodeFrame(talk::kHello, talk::EncodeU32(1));
-  const std::string begin = EncodeFrame(talk::kSendBegin, talk::EncodeSendBegin({"ipo", 4}));
+  const std::string hello = EncodeFrame(talk::kHello, talk::EncodeU32(talk::kProtocolVersion));
+  // Every request is number 7: every answer must carry that id back.
+  const std::string begin =
+      EncodeTaggedFrame(talk::kSendBegin, 7, talk::EncodeSendBegin({"ipo", 4}));
   const struct {
     std::string sent;
     bool ends_sending, slot_taken, served;
@@ -33,16 +36,17 @@ TEST(ServeClient, EachClientIsCutOffInTimeAndJournaledOnlyWhenItHeldTheControlle
       {EncodeFrame(talk::kMachineName, ""), false, false, false, ""},  // before the hello
       {"", false, false, false, ""},                                   // silent before it
       {hello.substr(0, 5), false, false, false, ""},
-      {EncodeFrame(talk::kHello, talk::EncodeU32(99)), false, false, true, "\x84"},
+      {EncodeFrame(talk::kHello, talk::EncodeU32(1)), false, false, true, "\x84"},
       {hello, false, false, true, "\x81"},  // silent after the hello
-      {hello + std::string("TK\x06\0\x0a\0\0\0abc", 11), false, false, true, "\x81"},
-      {hello + begin + EncodeFrame(talk::kSendChunk, "12345"), false, false, true, "\x81"},
-      {hello + begin + EncodeFrame(talk::kSendChunk, "12"), true, false, true, "\x81"},
+      {hello + std::string("TK\x06\x01\x0a\0\0\0\x07\0\0\0abc", 15), false, false, true, "\x81"},
+      {hello + begin + EncodeTaggedFrame(talk::kSendChunk, 7, "12345"), false, false, true, "\x81"},
+      {hello + begin + EncodeTaggedFrame(talk::kSendChunk, 8, "1234"), false, false, true, "\x81"},
+      {hello + begin + EncodeTaggedFrame(talk::kSendChunk, 7, "12"), true, false, true, "\x81"},
       {hello, false, true, false, "\x82"},  // another client holds the controller
-      {hello + EncodeFrame(talk::kReceive, talk::EncodeText("x\ty\\z\r")), false, false, true,
-       "\x81\x84"},
-      {hello + EncodeFrame(talk::kSet, talk::EncodeSetRequest({"Y", -1e-7, -1})), false, false,
+      {hello + EncodeTaggedFrame(talk::kReceive, 7, talk::EncodeText("x\ty\\z\r")), false, false,
        true, "\x81\x84"},
+      {hello + EncodeTaggedFrame(talk::kSet, 7, talk::EncodeSetRequest({"Y", -1e-7, -1})), false,
+       false, true, "\x81\x84"},
   };
   const std::string path = testing::TempDir() + "sim_session_journal.log";
   std::ofstream(path, std::ios::binary) << "EARLIER\n";
@@ -71,10 +75,18 @@ TEST(ServeClient, EachClientIsCutOffInTimeAndJournaledOnlyWhenItHeldTheControlle
     talk::Frame frame;
     talk::IoStatus status;
     // The simulator must end the connection; after 5 s the test does, and fails (a watchdog).
-    while ((status = talk::ReadFrame(client, 1024, 5000, &frame, &error)) == talk::IoStatus::kOk) {
+    // The hello's answer is plain, every later frame tagged with the request's id.
+    while ((status = talk::ReadFrame(
+                client, answers.empty() ? talk::Framing::kPlain : talk::Framing::kTagged, 1024,
+                5000, &frame, &error)) == talk::IoStatus::kOk) {
       answers += static_cast<char>(frame.type);
+      EXPECT_EQ(frame.request_id, answers.size() == 1 ? 0u : 7u);
       if (c.slot_taken) {
         EXPECT_EQ(frame.payload, talk::EncodeText("the controller is busy with another client"));
+      }
+      if (frame.type == talk::kError && answers.size() == 1) {  // a client of version 1
+        EXPECT_EQ(frame.payload, talk::EncodeText("unsupported protocol version 1 (this "
+                                                  "controller speaks version 2)"));
       }
     }
     EXPECT_NE(status, talk::IoStatus::kTimedOut) << "not cut off: " << c.sent.size();
@@ -86,6 +98,7 @@ TEST(ServeClient, EachClientIsCutOffInTimeAndJournaledOnlyWhenItHeldTheControlle
   std::ifstream in(path, std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
             "EARLIER\nCONNECT\nDISCONNECT\nCONNECT\nDISCONNECT\nCONNECT\nDISCONNECT\n"
+            "CONNECT\nSEND_FAILED\tipo\tprotocol error\nDISCONNECT\n"
             "CONNECT\nSEND_FAILED\tipo\tprotocol error\nDISCONNECT\n"
             "CONNECT\nSEND_FAILED\tipo\tconnection lost\nDISCONNECT\n"
             "CONNECT\nRECEIVE\tx\\ty\\\\z\\r\nDISCONNECT\nCONNECT\nSET\tY\t-1e-07\nDISCONNECT\n");
