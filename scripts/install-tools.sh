@@ -5,14 +5,17 @@
 #   scripts/install-tools.sh          everything the tests need (both targets, Wine, fuzzing, the
 #                                     packages and their checks)
 #   scripts/install-tools.sh native   only what the native release build of the program needs
+#   scripts/install-tools.sh fleet    that and Ansible, for the fleet rehearsal (scripts/fleet-demo.sh)
 set -euo pipefail
 
 if [ "${1:-}" = native ]; then
   packages=(cmake ninja-build g++ libssl-dev)
+elif [ "${1:-}" = fleet ]; then
+  packages=(cmake ninja-build g++ libssl-dev ansible-core ansible python3-jsonschema)
 else
   packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
             libbenchmark-dev libsimpleini-dev libinih-dev libssl-dev pkg-config mingw-w64
-            nlohmann-json3-dev python3-jsonschema
+            nlohmann-json3-dev python3-jsonschema ansible-core ansible
             g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth
             wixl msitools lintian dpkg-dev man-db)
 fi

@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
 # Every test of the project: installs missing tools (as root), builds the native, asan, tsan and
 # windows configurations and runs their suites (the Windows ones under Wine), builds and checks the
-# operator packages (scripts/package.sh), then runs each fuzz target for FUZZ_SECONDS (default 30).
+# operator packages (scripts/package.sh), rolls an update out over simulated stations with Ansible
+# (scripts/fleet-demo.sh --test), then runs each fuzz target for FUZZ_SECONDS (default 30).
 # Ends with one line "N passed, N failed".
 #
 #   scripts/test.sh              everything
-#   SUITES="native asan" scripts/test.sh   a subset (native asan tsan windows package fuzz)
+#   SUITES="native asan" scripts/test.sh   a subset (native asan tsan windows package fleet fuzz)
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 FUZZ_SECONDS=${FUZZ_SECONDS:-30}
-SUITES=${SUITES:-native asan tsan windows package fuzz}
+SUITES=${SUITES:-native asan tsan windows package fleet fuzz}
 jobs=$(nproc 2>/dev/null || echo 2)
 
 scripts/install-tools.sh || exit 1
@@ -47,6 +48,17 @@ run_ctest() {
   # As many tests at once as there are cores: every end-to-end test has its own folder and port.
   ctest --test-dir "build/$preset" --output-on-failure -j "$jobs" "$@" 2>&1 | tee "$log"
   count_ctest "$log" "$preset"
+}
+
+# Adds the PASS:/FAIL: lines of a suite's log to the totals. A suite without a FAIL line that
+# printed no PASS line or ended with a status other than 0 ($3) broke off: one failure.
+count_checks() {
+  local log=$1 name=$2 status=$3 bad
+  passed=$((passed + $(grep -c '^PASS: ' "$log")))
+  bad=$(grep -c '^FAIL: ' "$log")
+  if [ "$bad" -eq 0 ] && { [ "$status" -ne 0 ] || ! grep -q '^PASS: ' "$log"; }; then bad=1; fi
+  failed=$((failed + bad))
+  [ "$bad" -eq 0 ] || failures+=("$name: $bad failed")
 }
 
 run_fuzzers() {
@@ -105,6 +117,10 @@ for suite in $SUITES; do
       grep -q '^PASS: ' build/package.log || bad=$((bad + 1))  # not even one check ran
       failed=$((failed + bad))
       [ "$bad" -eq 0 ] || failures+=("package: $bad failed") ;;
+    fleet)
+      note "fleet: the Ansible collection rolls an update out over simulated stations"
+      scripts/fleet-demo.sh --test 2>&1 | tee build/fleet.log
+      count_checks build/fleet.log fleet "${PIPESTATUS[0]}" ;;
     fuzz)
       note "fuzz: build and run each target for ${FUZZ_SECONDS}s"
       if build fuzz; then run_fuzzers
