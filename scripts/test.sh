@@ -45,8 +45,9 @@ build() {
 run_ctest() {
   local preset=$1; shift
   local log="build/$preset/ctest.log"
-  # As many tests at once as there are cores: every end-to-end test has its own folder and port.
-  ctest --test-dir "build/$preset" --output-on-failure -j "$jobs" "$@" 2>&1 | tee "$log"
+  # Twice as many tests at once as there are cores: the end-to-end tests mostly wait (every run of
+  # the program ends with its one-second shutdown wait), and each has its own folder and port.
+  ctest --test-dir "build/$preset" --output-on-failure -j "$((2 * jobs))" "$@" 2>&1 | tee "$log"
   count_ctest "$log" "$preset"
 }
 
@@ -61,22 +62,35 @@ count_checks() {
   [ "$bad" -eq 0 ] || failures+=("$name: $bad failed")
 }
 
+# Runs one fuzz target for FUZZ_SECONDS on its corpus and seeds; its exit status tells whether it
+# found a fault.
+fuzz_one() {
+  local target=$1 name corpus seeds
+  name=$(basename "$target")
+  corpus="build/fuzz/corpus/$name"
+  mkdir -p "$corpus"
+  seeds="fuzz/seeds/${name%_fuzz}"
+  [ -d "$seeds" ] || seeds=""
+  "$target" -max_total_time="$FUZZ_SECONDS" -timeout=10 -rss_limit_mb=4096 \
+    -artifact_prefix="build/fuzz/$name-" "$corpus" $seeds >"build/fuzz/$name.log" 2>&1
+}
+
+# The targets run as many at once as there are cores (each fuzzer is one busy thread).
 run_fuzzers() {
-  local dir=build/fuzz/fuzz target name corpus
-  for target in "$dir"/*_fuzz; do
+  local target name pids=() names=() i
+  for target in build/fuzz/fuzz/*_fuzz; do
     [ -x "$target" ] || continue
     name=$(basename "$target")
-    corpus="build/fuzz/corpus/$name"
-    mkdir -p "$corpus"
-    seeds="fuzz/seeds/${name%_fuzz}"
-    [ -d "$seeds" ] || seeds=""
     echo "fuzzing $name for ${FUZZ_SECONDS}s"
-    if "$target" -max_total_time="$FUZZ_SECONDS" -timeout=10 -rss_limit_mb=4096 \
-         -artifact_prefix="build/fuzz/$name-" "$corpus" $seeds >"build/fuzz/$name.log" 2>&1; then
+    while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do wait -n; done
+    fuzz_one "$target" & pids+=($!); names+=("$name")
+  done
+  for i in "${!pids[@]}"; do
+    if wait "${pids[$i]}"; then
       passed=$((passed + 1))
     else
-      tail -n 40 "build/fuzz/$name.log"
-      failed=$((failed + 1)); failures+=("fuzz: $name found a fault (build/fuzz/$name.log)")
+      tail -n 40 "build/fuzz/${names[$i]}.log"
+      failed=$((failed + 1)); failures+=("fuzz: ${names[$i]} found a fault (build/fuzz/${names[$i]}.log)")
     fi
   done
 }

@@ -437,8 +437,13 @@ class ScenarioTest : public testing::TestWithParam<std::string> {
     }
   }
 
-  // Every scenario whose controller has no injected fault is planned before it runs.
+  // Every scenario whose controller has no injected fault is planned before it runs, natively.
+  // The decisions a plan foretells are the engine's, the same on both targets; under Windows,
+  // where the scenarios run one at a time on one display, the plan's own output is checked by the
+  // scenarios that ask for a plan or a report themselves.
   bool WantsPlan() const {
+    if (kWindows)
+      return false;
     const std::string args = " " + scenario_.Value("run", "args", "") + " ";
     for (const char* own : {" --plan ", " --report ", " --help ", " -? ", " /? "})
       if (args.find(own) != std::string::npos)
