@@ -42,6 +42,17 @@ build() {
   cmake --build "build/$preset" -j "$jobs"
 }
 
+# The tsan tree builds only the programs of its threaded suites (the test programs name their
+# tests; the scenario shards are one program), with what they depend on.
+build_threaded() {
+  local targets
+  cmake --preset tsan >build/tsan.configure.log 2>&1 || { cat build/tsan.configure.log; return 1; }
+  targets=$(ctest --test-dir build/tsan -N -L threaded |
+              sed -nE 's/^ *Test +#[0-9]+: ([A-Za-z0-9_]+)$/\1/p' | sed -E 's/_shard[0-9]+$//' | sort -u)
+  [ -n "$targets" ] || { echo "tsan: no threaded suite"; return 1; }
+  cmake --build build/tsan -j "$jobs" --target $targets
+}
+
 run_ctest() {
   local preset=$1; shift
   local log="build/$preset/ctest.log"
@@ -49,6 +60,26 @@ run_ctest() {
   # the program ends with its one-second shutdown wait), and each has its own folder and port.
   ctest --test-dir "build/$preset" --output-on-failure -j "$((2 * jobs))" "$@" 2>&1 | tee "$log"
   count_ctest "$log" "$preset"
+}
+
+# The first X display number from $1 on that no server holds.
+free_display() {
+  local n=$1
+  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+  echo "$n"
+}
+
+# Runs ctest on the Windows tree ($3...: its test selection) under Wine on X display $1, with a
+# Wine server of its own for prefix build/windows/$2, logging to build/windows/ctest-$1.log.
+# Progress dialogs, tray icons and boxes are real windows: the box probe of the scenarios reads
+# the display and its notification area, which must be its program's, so each display runs its
+# tests one at a time.
+wine_ctest() {
+  local display=$1 prefix=$root/build/windows/$2; shift 2
+  xvfb-run -n "$display" -s "-screen 0 1280x1024x24" bash -c \
+    'source scripts/wine-env.sh; start_wine "$0" desktop
+     ctest --test-dir build/windows --output-on-failure "$@"; rc=$?; stop_wine; exit $rc' \
+    "$prefix" "$@" >"build/windows/ctest-$display.log" 2>&1
 }
 
 # Adds the PASS:/FAIL: lines of a suite's log to the totals. A suite without a FAIL line that
@@ -104,24 +135,30 @@ for suite in $SUITES; do
       else failed=$((failed + 1)); failures+=("$suite: build failed"); fi ;;
     tsan)
       note "tsan: build and the threaded suites"
-      if build tsan; then run_ctest tsan -L threaded
+      if build_threaded; then run_ctest tsan -L threaded
       else failed=$((failed + 1)); failures+=("tsan: build failed"); fi ;;
     windows)
       note "windows: cross build"
       if build windows; then
-        note "windows: tests under Wine, on a virtual display"
+        note "windows: tests under Wine, on two virtual displays side by side"
         # The Windows end-to-end tests talk to the native simulator, which Wine runs from its Z: path.
         sim="$root/build/native/tools/controller_sim/controller_sim"
         [ -x "$sim" ] || { build native >/dev/null || true; }
         export CONTROLLER_SIM="$sim"
-        # Progress dialogs, tray icons and boxes are real windows: the suite runs on an X server of
-        # its own, with the Wine server started inside it, one test at a time (the box probe of
-        # the scenarios reads the display and its notification area, which must be its program's).
-        xvfb-run -a -s "-screen 0 1280x1024x24" bash -c \
-          "source scripts/wine-env.sh; start_wine '$root/build/windows/wineprefix' desktop
-           ctest --test-dir build/windows --output-on-failure; rc=\$?; stop_wine; exit \$rc" \
-          2>&1 | tee build/windows/ctest.log
-        count_ctest build/windows/ctest.log windows
+        # The first half of the scenarios runs on a display of its own while the second display
+        # runs the other half and every other test (about as long); the reports of both halves are
+        # validated once both have ended.
+        first=$(free_display 99)
+        wine_ctest "$first" wineprefix -R '^scenario_runner_test$' &
+        second=$(free_display $((first + 1)))
+        wine_ctest "$second" wineprefix2 -E '^(scenario_runner_test|scenario_reports_valid)$' &
+        wait
+        ctest --test-dir build/windows --output-on-failure -R '^scenario_reports_valid$' \
+          >"build/windows/ctest-reports.log" 2>&1
+        for log in "$first" "$second" reports; do
+          cat "build/windows/ctest-$log.log"
+          count_ctest "build/windows/ctest-$log.log" windows
+        done
       else failed=$((failed + 1)); failures+=("windows: build failed"); fi ;;
     package)
       note "package: the MSI in a fresh Wine prefix, the Debian package with dpkg, the archives"

@@ -439,7 +439,7 @@ class ScenarioTest : public testing::TestWithParam<std::string> {
 
   // Every scenario whose controller has no injected fault is planned before it runs, natively.
   // The decisions a plan foretells are the engine's, the same on both targets; under Windows,
-  // where the scenarios run one at a time on one display, the plan's own output is checked by the
+  // where each display runs its scenarios one at a time, the plan's own output is checked by the
   // scenarios that ask for a plan or a report themselves.
   bool WantsPlan() const {
     if (kWindows)
