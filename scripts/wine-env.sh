@@ -3,6 +3,7 @@
 # X session (xvfb-run):
 #
 #   start_wine PREFIX [desktop]   a quiet prefix (created the first time) with a persistent server
+#                                 (and a virtual desktop that stays open while the server runs)
 #   stop_wine                     ends the prefix's server and everything it runs
 #
 # Quiet and self-contained: no debug output, and no Mono or Gecko installer is ever offered.
@@ -14,7 +15,7 @@ start_wine() {
   # Boot the prefix (creating it the first time) with its services detached from our output:
   # a service started by the first test would inherit ctest's pipe and keep the test "running".
   wineboot -i >/dev/null 2>&1 </dev/null
-  [ "${2:-}" = desktop ] && use_virtual_desktop
+  [ "${2:-}" = desktop ] && { use_virtual_desktop; hold_desktop; }
   return 0
 }
 
@@ -32,4 +33,19 @@ use_virtual_desktop() {
   wineboot >/dev/null 2>&1 </dev/null
 }
 
-stop_wine() { wineserver -k 2>/dev/null || true; }
+# Keeps the virtual desktop open until stop_wine. Wine closes a desktop a second after its last
+# program has ended and opens a new one for the next program; a program that starts while the old
+# desktop is closing gets a desktop window that is already gone and dies of an X error (BadWindow).
+# A console program waiting on a pipe that nobody writes to stays on the desktop until the server
+# ends.
+hold_desktop() {
+  local pipe=$WINEPREFIX/desktop-hold
+  rm -f "$pipe" && mkfifo "$pipe" || return 1
+  exec {desktop_hold}<>"$pipe"
+  wine cmd /c pause <"$pipe" >/dev/null 2>&1 &
+}
+
+stop_wine() {
+  wineserver -k 2>/dev/null || true
+  rm -f "$WINEPREFIX/desktop-hold"
+}
